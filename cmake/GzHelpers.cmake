@@ -1,0 +1,17 @@
+# gz_add_test(NAME name SOURCES a.cpp b.cpp LIBS gz_game ...)
+# One GoogleTest executable per module; every case becomes a CTest test.
+function(gz_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  target_compile_definitions(${T_NAME} PRIVATE GZ_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${T_PROPERTIES})
+endfunction()
+
+# gz_add_bench(NAME name SOURCES a.cpp LIBS ...)
+function(gz_add_bench)
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${B_NAME} ${B_SOURCES})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark Threads::Threads)
+  set_property(GLOBAL APPEND PROPERTY GZ_BENCHMARKS ${B_NAME})
+endfunction()
