@@ -1,0 +1,102 @@
+#include "shell/frame_placement.h"
+
+#include <algorithm>
+
+namespace gz {
+
+MonitorTable MonitorTable::build(int reportedCount, const std::vector<ScreenRect>& enumerated,
+                                 int32_t primaryWidth, int32_t primaryHeight)
+{
+    MonitorTable t;
+    t.primaryWidth_ = primaryWidth;
+    t.primaryHeight_ = primaryHeight;
+    if (reportedCount <= 1) {
+        t.count_ = 1;
+        t.rects_[0] = {0, 0, primaryWidth, primaryHeight};
+        return t;
+    }
+    t.count_ = std::min(reportedCount, kMaxMonitors);
+    int n = std::min<int>(static_cast<int>(enumerated.size()), t.count_);
+    for (int i = 0; i < n; ++i)
+        t.rects_[i] = enumerated[i];
+    for (int i = n; i < t.count_; ++i)
+        t.rects_[i] = {-1, -1, -1, -1};   // contains no point
+    return t;
+}
+
+int MonitorTable::monitorOf(int32_t x, int32_t y) const
+{
+    for (int i = 0; i < count_; ++i)
+        if (rects_[i].contains(x, y))
+            return i;
+    return -1;
+}
+
+int MonitorTable::monitorOf(const ScreenRect& r) const
+{
+    // 64-bit sums: extreme stored values must not overflow.
+    int64_t cx = (int64_t(r.left) + r.right) / 2;
+    int64_t cy = (int64_t(r.top) + r.bottom) / 2;
+    return monitorOf(static_cast<int32_t>(cx), static_cast<int32_t>(cy));
+}
+
+bool placementVisible(const ScreenRect& m, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    const int64_t X = x, Y = y, W = w, H = h;
+    return W >= kPlacementMargin && H >= kPlacementMargin &&
+           X + W >= int64_t(m.left) + kPlacementMargin && Y + H >= int64_t(m.top) + kPlacementMargin &&
+           X + kPlacementMargin <= m.right && Y + kPlacementMargin <= m.bottom;
+}
+
+CreationPlacement restorePlacement(const MonitorTable& monitors, const StoredPlacement& s, bool ordinaryShow)
+{
+    CreationPlacement p;
+    if (!ordinaryShow || !s.isZoomed)
+        return p;
+    p.maximized = *s.isZoomed != 0;
+
+    const bool validMonitor = static_cast<uint32_t>(s.monitor) < static_cast<uint32_t>(monitors.count());
+    const ScreenRect m = validMonitor ? monitors.rect(s.monitor) : monitors.primary();
+    if (placementVisible(m, s.posX, s.posY, s.sizeX, s.sizeY)) {
+        p.defaultPosition = p.defaultSize = false;
+        p.x = s.posX;
+        p.y = s.posY;
+        p.width = s.sizeX;
+        p.height = s.sizeY;
+    }
+
+    int centreMonitor = -1;
+    if (!p.defaultPosition) {
+        int64_t cx = p.width > 0 ? int64_t(p.x) + p.width / 2 : p.x;
+        int64_t cy = p.height > 0 ? int64_t(p.y) + p.height / 2 : p.y;
+        centreMonitor = monitors.monitorOf(static_cast<int32_t>(cx), static_cast<int32_t>(cy));
+    }
+    if (centreMonitor != s.monitor && validMonitor && monitors.count() > 1) {
+        const ScreenRect& target = monitors.rect(s.monitor);
+        const ScreenRect& first = monitors.rect(0);
+        int32_t w = !p.defaultSize ? (p.width > 0 ? p.width : 0) : first.width() - 100;
+        int32_t h = !p.defaultSize ? (p.height > 0 ? p.height : 0) : first.height() - 100;
+        p.x = static_cast<int32_t>((int64_t(target.left) + target.right) / 2 - w / 2);
+        p.y = static_cast<int32_t>((int64_t(target.top) + target.bottom) / 2 - h / 2);
+        p.defaultPosition = false;
+    }
+    return p;
+}
+
+PlacementToSave savePlacement(const MonitorTable& monitors, const ScreenRect& outer, bool maximized)
+{
+    PlacementToSave s;
+    s.isZoomed = maximized ? 1 : 0;
+    if (!maximized) {
+        s.writeRect = true;
+        s.posX = outer.left;
+        s.posY = outer.top;
+        s.sizeX = outer.right - outer.left;
+        s.sizeY = outer.bottom - outer.top;
+    }
+    s.monitor = monitors.monitorOf(outer);
+    s.writeMonitor = monitors.count() > 1;
+    return s;
+}
+
+}  // namespace gz
