@@ -4,7 +4,7 @@
 
 namespace gz {
 
-MonitorTable MonitorTable::build(int reportedCount, const std::vector<ScreenRect>& enumerated,
+MonitorTable MonitorTable::build(int reportedCount, const std::vector<MonitorRect>& enumerated,
                                  int32_t primaryWidth, int32_t primaryHeight)
 {
     MonitorTable t;
@@ -32,7 +32,7 @@ int MonitorTable::monitorOf(int32_t x, int32_t y) const
     return -1;
 }
 
-int MonitorTable::monitorOf(const ScreenRect& r) const
+int MonitorTable::monitorOf(const MonitorRect& r) const
 {
     // 64-bit sums: extreme stored values must not overflow.
     int64_t cx = (int64_t(r.left) + r.right) / 2;
@@ -40,7 +40,7 @@ int MonitorTable::monitorOf(const ScreenRect& r) const
     return monitorOf(static_cast<int32_t>(cx), static_cast<int32_t>(cy));
 }
 
-bool placementVisible(const ScreenRect& m, int32_t x, int32_t y, int32_t w, int32_t h)
+bool placementVisible(const MonitorRect& m, int32_t x, int32_t y, int32_t w, int32_t h)
 {
     const int64_t X = x, Y = y, W = w, H = h;
     return W >= kPlacementMargin && H >= kPlacementMargin &&
@@ -56,7 +56,7 @@ CreationPlacement restorePlacement(const MonitorTable& monitors, const StoredPla
     p.maximized = *s.isZoomed != 0;
 
     const bool validMonitor = static_cast<uint32_t>(s.monitor) < static_cast<uint32_t>(monitors.count());
-    const ScreenRect m = validMonitor ? monitors.rect(s.monitor) : monitors.primary();
+    const MonitorRect m = validMonitor ? monitors.rect(s.monitor) : monitors.primary();
     if (placementVisible(m, s.posX, s.posY, s.sizeX, s.sizeY)) {
         p.defaultPosition = p.defaultSize = false;
         p.x = s.posX;
@@ -72,8 +72,8 @@ CreationPlacement restorePlacement(const MonitorTable& monitors, const StoredPla
         centreMonitor = monitors.monitorOf(static_cast<int32_t>(cx), static_cast<int32_t>(cy));
     }
     if (centreMonitor != s.monitor && validMonitor && monitors.count() > 1) {
-        const ScreenRect& target = monitors.rect(s.monitor);
-        const ScreenRect& first = monitors.rect(0);
+        const MonitorRect& target = monitors.rect(s.monitor);
+        const MonitorRect& first = monitors.rect(0);
         int32_t w = !p.defaultSize ? (p.width > 0 ? p.width : 0) : first.width() - 100;
         int32_t h = !p.defaultSize ? (p.height > 0 ? p.height : 0) : first.height() - 100;
         p.x = static_cast<int32_t>((int64_t(target.left) + target.right) / 2 - w / 2);
@@ -83,7 +83,7 @@ CreationPlacement restorePlacement(const MonitorTable& monitors, const StoredPla
     return p;
 }
 
-PlacementToSave savePlacement(const MonitorTable& monitors, const ScreenRect& outer, bool maximized)
+PlacementToSave savePlacement(const MonitorTable& monitors, const MonitorRect& outer, bool maximized)
 {
     PlacementToSave s;
     s.isZoomed = maximized ? 1 : 0;

@@ -10,12 +10,12 @@
 
 namespace gz {
 
-struct ScreenRect {
+struct MonitorRect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;   // right/bottom exclusive
     bool contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
     int32_t width() const { return right - left; }
     int32_t height() const { return bottom - top; }
-    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+    friend bool operator==(const MonitorRect&, const MonitorRect&) = default;
 };
 
 constexpr int kMaxMonitors = 16;
@@ -26,20 +26,20 @@ public:
     // reportedCount: what the platform says; enumerated: the rectangles it
     // listed, in its order. More than 16 monitors are cut to 16 so the count
     // never indexes past the table.
-    static MonitorTable build(int reportedCount, const std::vector<ScreenRect>& enumerated,
+    static MonitorTable build(int reportedCount, const std::vector<MonitorRect>& enumerated,
                               int32_t primaryWidth, int32_t primaryHeight);
 
     int count() const { return count_; }
-    const ScreenRect& rect(int i) const { return rects_[i]; }
-    ScreenRect primary() const { return {0, 0, primaryWidth_, primaryHeight_}; }
+    const MonitorRect& rect(int i) const { return rects_[i]; }
+    MonitorRect primary() const { return {0, 0, primaryWidth_, primaryHeight_}; }
     // First monitor containing the point, -1 for none.
     int monitorOf(int32_t x, int32_t y) const;
     // Monitor of the rectangle's centre (halves truncated toward zero).
-    int monitorOf(const ScreenRect& r) const;
+    int monitorOf(const MonitorRect& r) const;
 
 private:
     int count_ = 1;
-    ScreenRect rects_[kMaxMonitors] = {};
+    MonitorRect rects_[kMaxMonitors] = {};
     int32_t primaryWidth_ = 0, primaryHeight_ = 0;
 };
 
@@ -60,7 +60,7 @@ struct CreationPlacement {
 };
 
 // True when the stored rectangle is visible enough on `monitor`.
-bool placementVisible(const ScreenRect& monitor, int32_t x, int32_t y, int32_t w, int32_t h);
+bool placementVisible(const MonitorRect& monitor, int32_t x, int32_t y, int32_t w, int32_t h);
 
 // The restore: ordinaryShow false (started minimised/maximised by the caller)
 // leaves everything to the window system.
@@ -76,6 +76,6 @@ struct PlacementToSave {
     int32_t monitor = -1;
 };
 
-PlacementToSave savePlacement(const MonitorTable& monitors, const ScreenRect& outer, bool maximized);
+PlacementToSave savePlacement(const MonitorTable& monitors, const MonitorRect& outer, bool maximized);
 
 }  // namespace gz

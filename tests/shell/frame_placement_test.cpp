@@ -5,8 +5,8 @@
 namespace gz {
 namespace {
 
-const ScreenRect kLeft{0, 0, 1920, 1080};
-const ScreenRect kRight{1920, 0, 3200, 1024};
+const MonitorRect kLeft{0, 0, 1920, 1080};
+const MonitorRect kRight{1920, 0, 3200, 1024};
 
 MonitorTable twoMonitors() { return MonitorTable::build(2, {kLeft, kRight}, 1920, 1080); }
 MonitorTable oneMonitor() { return MonitorTable::build(1, {kLeft}, 1920, 1080); }
@@ -15,20 +15,20 @@ TEST(MonitorTable, SingleMonitorIsThePrimaryScreen)
 {
     MonitorTable t = MonitorTable::build(0, {}, 1280, 1024);
     EXPECT_EQ(t.count(), 1);
-    EXPECT_EQ(t.rect(0), (ScreenRect{0, 0, 1280, 1024}));
+    EXPECT_EQ(t.rect(0), (MonitorRect{0, 0, 1280, 1024}));
 }
 
 TEST(MonitorTable, MissingEnumeratedEntriesContainNoPoint)
 {
     MonitorTable t = MonitorTable::build(3, {kLeft, kRight}, 1920, 1080);
     EXPECT_EQ(t.count(), 3);
-    EXPECT_EQ(t.rect(2), (ScreenRect{-1, -1, -1, -1}));
+    EXPECT_EQ(t.rect(2), (MonitorRect{-1, -1, -1, -1}));
     EXPECT_EQ(t.monitorOf(-1, -1), -1);
 }
 
 TEST(MonitorTable, MoreThanSixteenMonitorsAreCut)
 {
-    std::vector<ScreenRect> many;
+    std::vector<MonitorRect> many;
     for (int i = 0; i < 20; ++i)
         many.push_back({i * 100, 0, i * 100 + 100, 100});
     MonitorTable t = MonitorTable::build(20, many, 100, 100);
@@ -43,7 +43,7 @@ TEST(MonitorTable, EdgesLeftTopInclusiveRightBottomExclusive)
     const Case cases[] = {{0, 0, 0}, {1919, 1079, 0}, {1920, 0, 1}, {1920, 1024, -1}, {3200, 10, -1}, {-1, 5, -1}};
     for (const Case& c : cases)
         EXPECT_EQ(t.monitorOf(c.x, c.y), c.expect) << c.x << "," << c.y;
-    EXPECT_EQ(t.monitorOf(ScreenRect{1800, 0, 2200, 100}), 1);   // centre 2000
+    EXPECT_EQ(t.monitorOf(MonitorRect{1800, 0, 2200, 100}), 1);   // centre 2000
 }
 
 TEST(PlacementRestore, MissingIsZoomedRestoresNothing)
