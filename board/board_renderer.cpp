@@ -1,0 +1,302 @@
+#include "board/board_renderer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+namespace gz {
+
+namespace {
+
+constexpr uint8_t kCellUndrawn = 0xFF;
+constexpr int kLabelFontHeight = 18;
+
+int clampedPolygonCount(const GameContent& game)
+{
+    return std::clamp<int>(game.polygonCount, 0, kMaxPolygons);
+}
+
+int32_t scaleAxis(int32_t v, int64_t num, int64_t den)
+{
+    const int64_t r = int64_t{v} * num / den;
+    return static_cast<int32_t>(std::clamp<int64_t>(r, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+uint32_t coverColour(int c)
+{
+    const uint32_t red = ((c & 1) ? 0x20u : 0u) + ((c & 8) ? 0x40u : 0u);
+    const uint32_t green = 0x20u + 0x10u * static_cast<uint32_t>((c & 0x1F) >> 2);
+    const uint32_t blue = ((c & 2) ? 0x20u : 0u) + ((c & 8) ? 0x40u : 0u);
+    return (red << 16) | (green << 8) | blue;
+}
+
+uint32_t cellColour(PlayerState state)
+{
+    switch (state) {
+    case PlayerState::Buzzed: return kCellBuzzedColour;
+    case PlayerState::TimeOver: return kCellTimeOverColour;
+    default: return kCellIdleColour;
+    }
+}
+
+OutlineColour outlineColour(int c)
+{
+    OutlineColour o;
+    o.red = static_cast<uint8_t>(((((c & 1) << 4) + (c & 8) + 8) << 3) & 0xFF);
+    o.green = (c & 2) ? 0xC0 : 0x40;
+    o.blue = (c & 4) ? 0xC0 : 0x40;
+    return o;
+}
+
+BoardRenderer::BoardRenderer()
+{
+    std::memset(cellCache_, kCellUndrawn, sizeof cellCache_);
+    applyStarSize(kStarSizeLarge);
+}
+
+int BoardRenderer::loadStarImages()
+{
+    const char* names[3] = {kStarBitmapLarge, kStarBitmapMedium, kStarBitmapSmall};
+    int loaded = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (stars_[i].loadBitmapResource(names[i]))
+            ++loaded;
+        else
+            stars_[i].release();
+    }
+    applyStarSize(starSizeOption_);
+    return loaded;
+}
+
+void BoardRenderer::setStarImage(StarImage which, const RasterImage& image)
+{
+    RasterImage& slot = stars_[static_cast<int>(which)];
+    if (image.isEmpty())
+        slot.release();
+    else
+        slot.copyFrom(image);
+    if (layout_.starImage == which)
+        applyStarSize(starSizeOption_);
+}
+
+const RasterImage& BoardRenderer::starImage(StarImage which) const
+{
+    return stars_[static_cast<int>(which)];
+}
+
+void BoardRenderer::applyStarSize(int option)
+{
+    starSizeOption_ = option;
+    layout_ = boardLayoutFor(option);
+    const RasterImage& chosen = stars_[static_cast<int>(layout_.starImage)];
+    if (chosen.isEmpty())
+        currentStar_.release();
+    else
+        currentStar_.copyFrom(chosen);
+}
+
+bool BoardRenderer::resize(BoardCanvas& canvas, ShowState& show, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    RasterImage& back = canvas.backBuffer();
+    if (!back.isEmpty())
+        back.fillRect(0, 0, back.width(), back.height(), 0x000000);
+    canvas.setSize(width, height);
+    width_ = canvas.width();
+    height_ = canvas.height();
+    requestFullRedraw(show);
+    return true;
+}
+
+void BoardRenderer::requestFullRedraw(ShowState& show)
+{
+    frameDirty_ = 1;
+    show.bannerDirty = 1;
+    show.drawnRevealCount = kRevealForceRedraw;
+    std::memset(cellCache_, kCellUndrawn, sizeof cellCache_);
+}
+
+void BoardRenderer::renderTick(ShowState& show, const GameContent& game, ViewMode mode,
+                               BoardCanvas& canvas)
+{
+    if (width_ == 0 || height_ == 0)
+        return;
+    renderStrip(PlayerSide::Left, show, canvas);
+    renderStrip(PlayerSide::Right, show, canvas);
+    if (frameDirty_)
+        renderFrame(canvas);
+    lastDrawnState_[0] = show.playerState[0].load();
+    lastDrawnState_[1] = show.playerState[1].load();
+    show.revealCount = modeRevealCount(mode, show.revealCount, clampedPolygonCount(game));
+    if (show.drawnRevealCount != show.revealCount)
+        renderPicture(show, game, mode, canvas);
+    if (show.bannerDirty)
+        renderBanner(show, canvas);
+}
+
+void BoardRenderer::renderStrip(PlayerSide side, const ShowState& show, BoardCanvas& canvas)
+{
+    const int s = sideIndex(side);
+    const uint8_t state = show.playerState[s].load();
+    const bool stateChanged = state != lastDrawnState_[s];
+    const int stars = show.stars[s];
+    const uint32_t background = cellColour(static_cast<PlayerState>(state));
+    RasterImage& back = canvas.backBuffer();
+    const int cells = layout_.cellsPerSide();
+    for (int i = 0; i < cells; ++i) {
+        const uint8_t lit = i < stars ? 1 : 0;
+        if (lit == cellCache_[s][i] && !stateChanged)
+            continue;
+        cellCache_[s][i] = lit;
+        const BoardRect cell = starCellRect(layout_, side, i, width_, height_);
+        back.fillRect(cell.x, cell.y, cell.w, cell.h, background);
+        if (lit && !currentStar_.isEmpty())
+            back.drawWithAlpha(currentStar_, cell.x + (cell.w - currentStar_.width()) / 2,
+                               cell.y + (cell.h - currentStar_.height()) / 2);
+        canvas.invalidate(cell.x, cell.y, cell.w, cell.h);
+    }
+}
+
+void BoardRenderer::renderFrame(BoardCanvas& canvas)
+{
+    frameDirty_ = 0;
+    RasterImage& back = canvas.backBuffer();
+    for (PlayerSide side : {PlayerSide::Left, PlayerSide::Right}) {
+        const BoardRect r = separatorRect(layout_, side, width_, height_);
+        for (int k = 0; k < kBevelWidth; ++k)
+            back.fillRect(r.x + k, 0, 1, height_, kBevelColours[k]);
+        canvas.invalidate(r.x, r.y, r.w, r.h);
+    }
+}
+
+void BoardRenderer::renderPicture(ShowState& show, const GameContent& game, ViewMode mode,
+                                  BoardCanvas& canvas)
+{
+    RasterImage& back = canvas.backBuffer();
+    const BoardRect area = pictureAreaRect(layout_, width_, height_);
+    const int revealCount = show.revealCount;
+    show.drawnRevealCount = revealCount;
+    // A window narrower than both strips has no picture area; a negative
+    // width would fill leftwards over the strips.
+    if (area.isEmpty())
+        return;
+    back.fillRect(area.x, area.y, area.w, area.h, kPictureBackground);
+    const PictureFit fit = fitPicture(game.picture.width(), game.picture.height(), area.w, area.h);
+    const int dw = fit.width;
+    const int dh = fit.height;
+    if (dw > 0 && dh > 0) {
+        const RasterImage& pic = game.picture;
+        const int depth = pic.bitsPerPixel();
+        if (pic.isEmpty()) {
+            // Nothing to show: the cover is drawn over the background alone.
+            coverImage_.create(24, dw, dh, 0u);
+        } else if (dw == pic.width() && dh == pic.height()) {
+            if (depth == 24 || depth == 32) {
+                coverImage_.copyFrom(pic);
+            } else {
+                // Indexed and packed pictures are widened, so cover colours
+                // and label ink are colour values, not palette indexes.
+                coverImage_.create(24, dw, dh, 0u);
+                coverImage_.blit(pic, 0, 0);
+            }
+        } else {
+            coverImage_.resample(pic, dw, dh, kResampleAreaAverage);
+        }
+        const bool black = options_.blackCover && mode != ViewMode::Sort;
+        paintCover(revealCount, game, black, dw, dh);
+        back.blit(coverImage_, area.x + (area.w - dw) / 2, area.y + (area.h - dh) / 2);
+    } else {
+        coverImage_.release();
+    }
+    canvas.invalidate(area.x, area.y, area.w, area.h);
+}
+
+void BoardRenderer::paintCover(int revealCount, const GameContent& game, bool blackCover,
+                               int dw, int dh)
+{
+    if (coverImage_.isEmpty())
+        return;
+    const int n = clampedPolygonCount(game);
+    int painted;
+    if (revealCount < 0) {
+        coverImage_.fillRect(0, 0, coverImage_.width(), coverImage_.height(),
+                             blackCover ? kBlackCoverBackground : kCoverBackground);
+        painted = n;
+    } else {
+        painted = std::clamp(n - revealCount, 0, n);
+    }
+    const int64_t pw = game.picture.width() > 0 ? game.picture.width() : 1;
+    const int64_t ph = game.picture.height() > 0 ? game.picture.height() : 1;
+    if (options_.polygonLabels) {
+        coverImage_.setFont(builtinFont(kLabelFontHeight));
+        coverImage_.setTextAlign(kAlignCentre);
+        coverImage_.setTextInk(softInk, kLabelTextColour);
+    }
+    for (int i = 0; i < painted; ++i) {
+        const CoverPolygon& poly = game.polygons[i];
+        if (poly.pointCount < 3)
+            continue;
+        const int count = std::min<int>(poly.pointCount, kMaxPolygonPoints);
+        RasterPoint pts[kMaxPolygonPoints];
+        int64_t sumX = 0, sumY = 0;
+        for (int j = 0; j < count; ++j) {
+            pts[j].x = scaleAxis(poly.points[j].x, dw, pw);
+            pts[j].y = scaleAxis(poly.points[j].y, dh, ph);
+            sumX += pts[j].x;
+            sumY += pts[j].y;
+        }
+        coverImage_.fillPolygon(pts, count, blackCover ? 0x000000 : coverColour(poly.colourIndex));
+        if (options_.polygonLabels) {
+            char label[kNameCapacity + 16];
+            std::snprintf(label, sizeof label, "%i. %s", n - i, poly.name);
+            coverImage_.drawText(static_cast<int>(sumX / count), static_cast<int>(sumY / count),
+                                 label);
+        }
+    }
+}
+
+void BoardRenderer::renderBanner(ShowState& show, BoardCanvas& canvas)
+{
+    show.bannerDirty = 0;
+    const BoardRect banner = bannerRect(layout_, width_);
+    if (banner.w <= 0)
+        return;
+    // Drawn in its own image and copied in, so that text too wide for the
+    // band is cut at the band's edges instead of painting over the star
+    // strips (which would keep the stray ink until their next redraw).
+    RasterImage& band = bannerImage_;
+    if (band.width() != banner.w || band.bitsPerPixel() != canvas.backBuffer().bitsPerPixel()) {
+        const int depth = canvas.backBuffer().isEmpty() ? 32 : canvas.backBuffer().bitsPerPixel();
+        if (!band.create(depth, banner.w, kPictureTop, 0u))
+            return;
+    }
+    band.fillRect(0, 0, banner.w, kBannerHeight, kBannerBackground);
+    for (int k = 0; k < kBevelWidth; ++k)
+        band.fillRect(0, kBannerHeight + k, banner.w, 1, kBevelColours[k]);
+    const std::string_view text(show.bannerText, strnlen(show.bannerText, sizeof show.bannerText));
+    struct Choice {
+        int height;
+        int y;
+    };
+    static constexpr Choice kChoices[3] = {{36, 1}, {24, 5}, {18, 11}};
+    band.setTextAlign(kAlignCentre);
+    band.setTextInk(softInk, kBannerTextColour);
+    int y = kChoices[0].y;
+    for (const Choice& c : kChoices) {
+        band.setFont(builtinFont(c.height));
+        y = c.y;
+        if (band.measureText(text) <= banner.w - 8)
+            break;
+    }
+    band.drawText(banner.w / 2, y, text);
+    canvas.backBuffer().blit(band, banner.x, 0);
+    canvas.invalidate(banner.x, 0, banner.w, kPictureTop);
+}
+
+}  // namespace gz
