@@ -64,6 +64,11 @@ public:
     void setStarLimit(int32_t limit);
     // Stored clamped to 2000..10000 ms.
     void setSwitchTime(uint32_t ms);
+    // "Nächste Spielnummer" confirmed with `entered`: n = entered, less 1 in
+    // play mode; ignored unless 0 <= n <= 999 and n differs from gameNumber.
+    // Otherwise saves (asking) and sets gameNumber = n; outside play mode
+    // game n is loaded at once, in play mode the next start loads n + 1.
+    void setNextGameNumber(int32_t entered);
     // The view window goes away: a modified game is saved after asking.
     void viewDestroyed();
 
@@ -82,12 +87,16 @@ public:
 
 private:
     void tickBody();
+    // Answer in the banner, whole picture, not running; no cue, no players.
+    void uncoverFields();
+    void setPlayers(PlayerState both);  // clears buzzed; caller holds stopLock_
+    // Cover complete and picture redraw forced first, so a failed load
+    // leaves the board hidden too.
+    bool loadGame(int32_t gameNumber);
     void pauseMusic();
     void resumeMusic();
     void playEffect(const char* name);
     uint32_t now() { return host_.clock->nowMs(); }
-    // buzzed/playerState writes on the window thread, under stopLock_.
-    void clearPlayersLocked();
 
     ShowState& state_;
     GameContent& content_;
