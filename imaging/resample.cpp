@@ -1,12 +1,314 @@
-// RasterImage::resample: nearest pixel and area averaging in 1/256 fixed point.
+// RasterImage::resample: nearest pixel, and area averaging in 1/256 fixed
+// point with one row of accumulators (memory proportional to the source width).
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "imaging/pixel_formats.h"
 #include "imaging/raster_image.h"
 
 namespace gz {
+namespace {
+
+// Source span covered by each target pixel along one axis, in 1/256 pixel.
+struct AxisMap {
+    std::vector<int32_t> first;        // first source pixel
+    std::vector<int32_t> count;        // number of source pixels touched
+    std::vector<uint32_t> weightAt;    // index of the first weight in weights
+    std::vector<uint16_t> weights;     // 1..256 per touched source pixel
+    std::vector<uint32_t> span;        // end - start
+    std::vector<uint64_t> reciprocal;  // for exact division by span
+    std::vector<uint8_t> shift;
+};
+
+// q = floor(a / d) as (a * m) >> s, exact for every a <= 255 * d when d < 2^24:
+// with s = 32 + ceil(log2 d) and m = floor(2^s / d) + 1 the error term a*(m -
+// 2^s/d)/2^s stays below 1/d, and a * m stays below 2^63.
+void reciprocalFor(uint32_t d, uint64_t& m, uint8_t& s)
+{
+    int l = 0;
+    while ((uint64_t{1} << l) < d)
+        ++l;
+    s = static_cast<uint8_t>(32 + l);
+    m = (uint64_t{1} << s) / d + 1;
+}
+
+inline uint32_t divide(uint32_t a, uint64_t m, uint8_t s) { return static_cast<uint32_t>((a * m) >> s); }
+
+AxisMap buildAxis(int s, int d)
+{
+    int64_t num = s, den = d;
+    if (s < d) {
+        num = s - 1;
+        den = d - 1;
+    }
+    while (num > 0 && den > 0 && num % 2 == 0 && den % 2 == 0) {
+        num /= 2;
+        den /= 2;
+    }
+    while (num * d * 256 >= (int64_t{1} << 31)) {
+        num /= 2;
+        den /= 2;
+    }
+    if (den == 0)
+        den = 1;
+
+    AxisMap map;
+    map.first.resize(d);
+    map.count.resize(d);
+    map.weightAt.resize(d);
+    map.span.resize(d);
+    map.reciprocal.resize(d);
+    map.shift.resize(d);
+    const int64_t limit = int64_t{s} * 256;
+    for (int i = 0; i < d; ++i) {
+        int64_t start = int64_t{i} * 256 * num / den;
+        int64_t end = int64_t{i + 1} * 256 * num / den;
+        if (end < start + 256)
+            end = start + 256;
+        if (end > limit)
+            end = limit;
+        // When the ratio had to be coarsened the last starts can pass the
+        // source; such a pixel takes the last source pixel rather than an
+        // empty (or negative) span.
+        if (start > end - 256)
+            start = std::max<int64_t>(0, std::min(start, end - 256));
+        const int firstPixel = static_cast<int>(start >> 8);
+        const int lastPixel = static_cast<int>((end - 1) >> 8);
+        map.first[i] = firstPixel;
+        map.count[i] = lastPixel - firstPixel + 1;
+        map.weightAt[i] = static_cast<uint32_t>(map.weights.size());
+        for (int p = firstPixel; p <= lastPixel; ++p) {
+            const int64_t lo = std::max<int64_t>(start, int64_t{p} * 256);
+            const int64_t hi = std::min<int64_t>(end, int64_t{p + 1} * 256);
+            map.weights.push_back(static_cast<uint16_t>(hi - lo));
+        }
+        map.span[i] = static_cast<uint32_t>(end - start);
+        reciprocalFor(map.span[i], map.reciprocal[i], map.shift[i]);
+    }
+    return map;
+}
+
+// Source rows as bytes B G R (A): 24- and 32-bit rows are used in place, any
+// other depth is converted to B G R A one row at a time.
+class RowSource {
+public:
+    explicit RowSource(const RasterImage& image)
+        : image_(image), format_(pixfmt::formatFor(image.bitsPerPixel()))
+    {
+        const int bpp = image.bitsPerPixel();
+        bytesPerPixel_ = bpp == 24 ? 3 : 4;
+        if (bpp != 24 && bpp != 32) {
+            colours_.resize(static_cast<std::size_t>(image.width()));
+            converted_.resize(static_cast<std::size_t>(image.width()) * 4);
+        }
+    }
+    int bytesPerPixel() const { return bytesPerPixel_; }
+    const uint8_t* row(int y)
+    {
+        const int bpp = image_.bitsPerPixel();
+        if (bpp == 24 || bpp == 32)
+            return image_.row(y);
+        format_->readColours(image_, y, 0, image_.width(), colours_.data());
+        for (std::size_t x = 0; x < colours_.size(); ++x) {
+            const uint32_t c = colours_[x];
+            converted_[4 * x] = static_cast<uint8_t>(c);
+            converted_[4 * x + 1] = static_cast<uint8_t>(c >> 8);
+            converted_[4 * x + 2] = static_cast<uint8_t>(c >> 16);
+            converted_[4 * x + 3] = static_cast<uint8_t>(c >> 24);
+        }
+        return converted_.data();
+    }
+
+private:
+    const RasterImage& image_;
+    const pixfmt::PixelFormat* format_;
+    int bytesPerPixel_ = 4;
+    std::vector<uint32_t> colours_;
+    std::vector<uint8_t> converted_;
+};
+
+bool hasMixedAlpha(const RasterImage& image)
+{
+    bool seenZero = false, seenOther = false;
+    for (int y = 0; y < image.height(); ++y) {
+        const uint8_t* p = image.row(y) + 3;
+        for (int x = 0; x < image.width(); ++x, p += 4) {
+            if (*p == 0)
+                seenZero = true;
+            else if (*p != 255)
+                return true;
+            else
+                seenOther = true;
+            if (seenZero && seenOther)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Plain area average of every channel. C channels per source pixel.
+template <int C>
+void averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my, RasterImage& out)
+{
+    const std::size_t n = static_cast<std::size_t>(sw) * C;
+    std::vector<uint32_t> acc(n);
+    std::vector<uint8_t> line(n);
+    const int outBytes = out.bitsPerPixel() / 8;
+    for (int i = 0; i < out.height(); ++i) {
+        std::fill(acc.begin(), acc.end(), 0u);
+        const uint16_t* w = &my.weights[my.weightAt[i]];
+        for (int r = 0; r < my.count[i]; ++r) {
+            const uint8_t* src = source.row(my.first[i] + r);
+            const uint32_t weight = w[r];
+            uint32_t* a = acc.data();
+            for (std::size_t j = 0; j < n; ++j)
+                a[j] += weight * src[j];
+        }
+        const uint64_t m = my.reciprocal[i];
+        const uint8_t s = my.shift[i];
+        for (std::size_t j = 0; j < n; ++j)
+            line[j] = static_cast<uint8_t>(divide(acc[j], m, s));
+
+        uint8_t* dst = out.row(i);
+        for (int k = 0; k < out.width(); ++k, dst += outBytes) {
+            const uint16_t* wx = &mx.weights[mx.weightAt[k]];
+            const uint8_t* p = &line[static_cast<std::size_t>(mx.first[k]) * C];
+            uint32_t sum[C] = {};
+            for (int t = 0; t < mx.count[k]; ++t, p += C)
+                for (int c = 0; c < C; ++c)
+                    sum[c] += wx[t] * p[c];
+            for (int c = 0; c < C && c < outBytes; ++c)
+                dst[c] = static_cast<uint8_t>(divide(sum[c], mx.reciprocal[k], mx.shift[k]));
+            if (outBytes == 4 && C == 3)
+                dst[3] = 0;
+        }
+    }
+}
+
+// 32-bit source with partial transparency: pixels with alpha 0 add nothing to
+// the colour and are left out of its divisor; alpha averages the whole span.
+void averageRowsWithAlpha(const RasterImage& source, const AxisMap& mx, const AxisMap& my, RasterImage& out)
+{
+    const int sw = source.width();
+    const std::size_t n = static_cast<std::size_t>(sw);
+    std::vector<uint32_t> colourAcc(n * 3), alphaAcc(n), colourWeight(n);
+    std::vector<uint8_t> line(n * 4);
+    std::vector<uint8_t> hasColour(n);
+    for (int i = 0; i < out.height(); ++i) {
+        std::fill(colourAcc.begin(), colourAcc.end(), 0u);
+        std::fill(alphaAcc.begin(), alphaAcc.end(), 0u);
+        std::fill(colourWeight.begin(), colourWeight.end(), 0u);
+        const uint16_t* w = &my.weights[my.weightAt[i]];
+        for (int r = 0; r < my.count[i]; ++r) {
+            const uint8_t* p = source.row(my.first[i] + r);
+            const uint32_t weight = w[r];
+            for (std::size_t x = 0; x < n; ++x, p += 4) {
+                alphaAcc[x] += weight * p[3];
+                if (p[3] == 0)
+                    continue;
+                colourWeight[x] += weight;
+                colourAcc[3 * x] += weight * p[0];
+                colourAcc[3 * x + 1] += weight * p[1];
+                colourAcc[3 * x + 2] += weight * p[2];
+            }
+        }
+        for (std::size_t x = 0; x < n; ++x) {
+            const uint32_t cw = colourWeight[x];
+            hasColour[x] = cw != 0;
+            for (int c = 0; c < 3; ++c)
+                line[4 * x + c] = static_cast<uint8_t>(cw ? colourAcc[3 * x + c] / cw : 0);
+            line[4 * x + 3] = static_cast<uint8_t>(divide(alphaAcc[x], my.reciprocal[i], my.shift[i]));
+        }
+        uint8_t* dst = out.row(i);
+        for (int k = 0; k < out.width(); ++k, dst += 4) {
+            const uint16_t* wx = &mx.weights[mx.weightAt[k]];
+            uint32_t sum[3] = {}, alpha = 0, cw = 0;
+            for (int t = 0; t < mx.count[k]; ++t) {
+                const std::size_t x = static_cast<std::size_t>(mx.first[k] + t);
+                alpha += wx[t] * line[4 * x + 3];
+                if (!hasColour[x])
+                    continue;
+                cw += wx[t];
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += wx[t] * line[4 * x + c];
+            }
+            for (int c = 0; c < 3; ++c)
+                dst[c] = static_cast<uint8_t>(cw ? sum[c] / cw : 0);
+            dst[3] = static_cast<uint8_t>(divide(alpha, mx.reciprocal[k], mx.shift[k]));
+        }
+    }
+}
+
+}  // namespace
 
 bool RasterImage::resample(const RasterImage& source, int width, int height, unsigned flags)
 {
-    (void)source; (void)width; (void)height; (void)flags;
-    return false;
+    if (&source == this) {
+        RasterImage copy;
+        if (!copy.copyFrom(source))
+            return false;
+        return resample(copy, width, height, flags);
+    }
+    if (source.isEmpty()) {
+        release();
+        return false;
+    }
+    const bool to32 = (flags & kResampleTo32Bits) != 0;
+    if (width == source.width_ && height == source.height_) {
+        if (!to32 || source.bpp_ == 32)
+            return copyFrom(source);
+        if (!create(32, width, height, 0u))
+            return false;
+        std::memcpy(palette_, source.palette_, sizeof palette_);
+        return blit(source, 0, 0);
+    }
+
+    if (!(flags & kResampleAreaAverage)) {
+        const int bpp = to32 ? 32 : source.bpp_;
+        if (!create(bpp, width, height))
+            return false;
+        std::memcpy(palette_, source.palette_, sizeof palette_);
+        if (bpp == source.bpp_)
+            paletteSize_ = source.paletteSize_;
+        const pixfmt::PixelFormat* from = pixfmt::formatFor(source.bpp_);
+        std::vector<int> column(static_cast<std::size_t>(width));
+        for (int k = 0; k < width; ++k)
+            column[k] = static_cast<int>(static_cast<unsigned>(k) * static_cast<unsigned>(source.width_) /
+                                         static_cast<unsigned>(width));
+        std::vector<uint32_t> line(static_cast<std::size_t>(source.width_));
+        for (int i = 0; i < height; ++i) {
+            const int sy = static_cast<int>(static_cast<unsigned>(i) * static_cast<unsigned>(source.height_) /
+                                            static_cast<unsigned>(height));
+            if (bpp == source.bpp_) {
+                for (int k = 0; k < width; ++k)
+                    write_(*this, k, i, source.read_(source, column[k], sy));
+            } else {
+                from->readColours(source, sy, 0, source.width_, line.data());
+                uint8_t* dst = row(i);
+                for (int k = 0; k < width; ++k, dst += 4)
+                    std::memcpy(dst, &line[column[k]], 4);   // 32-bit rows are little-endian words
+            }
+        }
+        return true;
+    }
+
+    const int outBpp = (to32 || source.bpp_ == 32) ? 32 : 24;
+    if (!create(outBpp, width, height))
+        return false;
+    std::memcpy(palette_, source.palette_, sizeof palette_);
+    const AxisMap mx = buildAxis(source.width_, width);
+    const AxisMap my = buildAxis(source.height_, height);
+    if (source.bpp_ == 32 && hasMixedAlpha(source)) {
+        averageRowsWithAlpha(source, mx, my, *this);
+        return true;
+    }
+    RowSource rows(source);
+    if (rows.bytesPerPixel() == 3)
+        averageRows<3>(rows, source.width_, mx, my, *this);
+    else
+        averageRows<4>(rows, source.width_, mx, my, *this);
+    return true;
 }
 
 }  // namespace gz
