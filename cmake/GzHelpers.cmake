@@ -2,6 +2,17 @@
 # One GoogleTest executable per module; every case becomes a CTest test.
 function(gz_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  # While several people work in one tree a test may be listed before its
+  # file exists; only the strict (CI) build treats that as an error.
+  foreach(src IN LISTS T_SOURCES)
+    if(NOT IS_ABSOLUTE "${src}" AND NOT EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${src}")
+      if(GZ_STRICT_TESTS)
+        message(FATAL_ERROR "${T_NAME}: missing source ${src}")
+      endif()
+      message(WARNING "${T_NAME}: skipped, ${src} does not exist yet")
+      return()
+    endif()
+  endforeach()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   target_compile_definitions(${T_NAME} PRIVATE GZ_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
