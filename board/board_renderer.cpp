@@ -25,6 +25,77 @@ int32_t scaleAxis(int32_t v, int64_t num, int64_t den)
                                                     std::numeric_limits<int32_t>::max()));
 }
 
+// Polygon points are not bounded, so a far point would make the fill step
+// through billions of rows outside the image. Such polygons are clipped to a
+// frame well outside the image first: cutting away parts beyond a straight
+// line keeps the even-odd coverage of everything inside it.
+constexpr int64_t kFillMargin = 1 << 16;
+
+struct ClipPoint {
+    int64_t x, y;
+};
+
+// One Sutherland-Hodgman pass against the half-plane axis-value <= limit
+// (sign +1) or >= limit (sign -1) on x (axis 0) or y (axis 1).
+int clipPass(const ClipPoint* in, int n, ClipPoint* out, int cap, int axis, int64_t limit, int sign)
+{
+    auto inside = [&](const ClipPoint& p) { return sign * ((axis ? p.y : p.x) - limit) <= 0; };
+    int m = 0;
+    for (int i = 0; i < n; ++i) {
+        const ClipPoint& a = in[(i + n - 1) % n];
+        const ClipPoint& b = in[i];
+        const bool ina = inside(a), inb = inside(b);
+        if (ina != inb) {
+            const int64_t av = axis ? a.y : a.x, bv = axis ? b.y : b.x;
+            const int64_t ao = axis ? a.x : a.y, bo = axis ? b.x : b.y;
+            // Differences reach 2^32, so their product needs 128 bits.
+            const int64_t o = ao + static_cast<int64_t>(static_cast<__int128>(bo - ao) *
+                                                        (limit - av) / (bv - av));
+            if (m == cap)
+                return -1;
+            out[m++] = axis ? ClipPoint{o, limit} : ClipPoint{limit, o};
+        }
+        if (inb) {
+            if (m == cap)
+                return -1;
+            out[m++] = b;
+        }
+    }
+    return m;
+}
+
+// Bounds the polygon to the frame around a w x h image; returns the point
+// count (0 when nothing is left, or when clipping would need more points
+// than the fill takes, in which case the points are clamped instead).
+int boundPolygon(RasterPoint* pts, int n, int w, int h)
+{
+    const int64_t lo = -kFillMargin, hiX = w + kFillMargin, hiY = h + kFillMargin;
+    bool far = false;
+    for (int i = 0; i < n; ++i)
+        far = far || pts[i].x < lo || pts[i].x > hiX || pts[i].y < lo || pts[i].y > hiY;
+    if (!far)
+        return n;
+    constexpr int kCap = 64;
+    ClipPoint a[kCap], b[kCap];
+    for (int i = 0; i < n; ++i)
+        a[i] = {pts[i].x, pts[i].y};
+    int m = n;
+    m = m > 0 ? clipPass(a, m, b, kCap, 0, lo, -1) : m;
+    m = m > 0 ? clipPass(b, m, a, kCap, 0, hiX, +1) : m;
+    m = m > 0 ? clipPass(a, m, b, kCap, 1, lo, -1) : m;
+    m = m > 0 ? clipPass(b, m, a, kCap, 1, hiY, +1) : m;
+    if (m < 0) {
+        for (int i = 0; i < n; ++i) {
+            pts[i].x = static_cast<int32_t>(std::clamp<int64_t>(pts[i].x, lo, hiX));
+            pts[i].y = static_cast<int32_t>(std::clamp<int64_t>(pts[i].y, lo, hiY));
+        }
+        return n;
+    }
+    for (int i = 0; i < m; ++i)
+        pts[i] = {static_cast<int32_t>(a[i].x), static_cast<int32_t>(a[i].y)};
+    return m;
+}
+
 }  // namespace
 
 uint32_t coverColour(int c)
@@ -243,7 +314,7 @@ void BoardRenderer::paintCover(int revealCount, const GameContent& game, bool bl
         if (poly.pointCount < 3)
             continue;
         const int count = std::min<int>(poly.pointCount, kMaxPolygonPoints);
-        RasterPoint pts[kMaxPolygonPoints];
+        RasterPoint pts[64];
         int64_t sumX = 0, sumY = 0;
         for (int j = 0; j < count; ++j) {
             pts[j].x = scaleAxis(poly.points[j].x, dw, pw);
@@ -251,7 +322,10 @@ void BoardRenderer::paintCover(int revealCount, const GameContent& game, bool bl
             sumX += pts[j].x;
             sumY += pts[j].y;
         }
-        coverImage_.fillPolygon(pts, count, blackCover ? 0x000000 : coverColour(poly.colourIndex));
+        const int filled = boundPolygon(pts, count, dw, dh);
+        if (filled >= 3)
+            coverImage_.fillPolygon(pts, filled,
+                                    blackCover ? 0x000000 : coverColour(poly.colourIndex));
         if (options_.polygonLabels) {
             char label[kNameCapacity + 16];
             std::snprintf(label, sizeof label, "%i. %s", n - i, poly.name);
