@@ -1,7 +1,7 @@
-# gz_add_test(NAME name SOURCES a.cpp b.cpp LIBS gz_game ...)
+# gz_add_test(NAME name [QT] SOURCES a.cpp b.cpp LIBS gz_game ...)
 # One GoogleTest executable per module; every case becomes a CTest test.
 function(gz_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   # While several people work in one tree a test may be listed before its
   # file exists; only the strict (CI) build treats that as an error.
   foreach(src IN LISTS T_SOURCES)
@@ -13,8 +13,14 @@ function(gz_add_test)
       return()
     endif()
   endforeach()
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  if(T_QT)
+    # Widget tests: a QApplication on the offscreen platform runs the cases.
+    add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/qt_test_main.cpp)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} Qt6::Widgets Qt6::Test GTest::gtest GTest::gmock Threads::Threads)
+  else()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  endif()
   target_compile_definitions(${T_NAME} PRIVATE GZ_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${T_PROPERTIES})
 endfunction()
