@@ -1,0 +1,30 @@
+// What the main frame needs of the board view it carries: the view's
+// commands with their enable and tick rules, the full-screen state hand-over
+// and the end of the window. CGameZinkoView implements it; frame tests use a
+// fake.
+#pragma once
+
+#include <QRect>
+#include <string>
+
+class QWidget;
+
+namespace gz {
+
+class FrameView {
+public:
+    virtual ~FrameView() = default;
+    virtual QWidget* widget() = 0;
+    // For ids the view does not handle: false.
+    virtual bool commandEnabled(int id) = 0;
+    virtual bool commandChecked(int id) = 0;
+    // Runs the command when its rule allows it; ignored otherwise.
+    virtual void runCommand(int id) = 0;
+    // FullScreenState 0/1/2 with the view's screen rectangle.
+    virtual void setZoomState(int state, const QRect& viewScreenRect) = 0;
+    virtual void setPicturePath(const std::string& path) = 0;
+    // The window goes away: save after asking, stop sound and threads.
+    virtual void viewClosing() = 0;
+};
+
+}  // namespace gz

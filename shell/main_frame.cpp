@@ -1,0 +1,513 @@
+#include "shell/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QWindow>
+
+#include "game/cp1252.h"
+#include "shell/frame_view.h"
+#include "shell/menu_icons.h"
+#include "shell/message_wire.h"
+#include "shell/tool_bar.h"
+#include "show/command_ids.h"
+
+namespace gz {
+
+namespace {
+
+// The menu bar of the program: 0 is a separator line.
+struct MenuLayout {
+    const char* title;
+    std::vector<int> items;
+};
+
+const std::vector<MenuLayout>& menuLayout()
+{
+    static const std::vector<MenuLayout> layout = {
+        {"&Datei", {cmd::kNew, cmd::kSave, 0, cmd::kExit}},
+        {"&Bearbeiten",
+         {cmd::kLeftStarUp, cmd::kRightStarUp, cmd::kLeftStarDown, cmd::kRightStarDown, 0,
+          cmd::kStartNextPicture, cmd::kUncoverPicture, cmd::kStopLeft, cmd::kStopRight, 0,
+          cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete, 0, cmd::kChooseComPort,
+          cmd::kBlackCover, cmd::kPolygonInfo, cmd::kNextGameNumber, cmd::kPicturePath, cmd::kSwitchTime}},
+        {"&Ansicht",
+         {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, 0, cmd::kStarsSmall,
+          cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows}},
+        {"&?", {cmd::kAbout, cmd::kKeyMap}},
+    };
+    return layout;
+}
+
+QKeySequence shortcutOf(int id)
+{
+    switch (id) {
+    case cmd::kLeftStarUp: return Qt::Key_F1;
+    case cmd::kRightStarUp: return Qt::Key_F2;
+    case cmd::kLeftStarDown: return Qt::Key_F3;
+    case cmd::kRightStarDown: return Qt::Key_F4;
+    case cmd::kStartNextPicture: return Qt::Key_F5;
+    case cmd::kUncoverPicture: return Qt::Key_F6;
+    case cmd::kStopLeft: return Qt::Key_F7;
+    case cmd::kStopRight: return Qt::Key_F8;
+    case cmd::kFullScreen: return Qt::Key_F10;
+    case cmd::kSave: return QKeySequence(Qt::CTRL | Qt::Key_S);
+    case cmd::kToolMovePoints: return QKeySequence(Qt::CTRL | Qt::Key_M);
+    case cmd::kToolDrawPolygon: return QKeySequence(Qt::CTRL | Qt::Key_E);
+    case cmd::kToolDelete: return QKeySequence(Qt::CTRL | Qt::Key_A);
+    case cmd::kNextGameNumber: return QKeySequence(Qt::CTRL | Qt::Key_N);
+    default: return {};
+    }
+}
+
+bool isFrameCommand(int id)
+{
+    return id == cmd::kFullScreen || id == cmd::kFlatToolbar || id == cmd::kPinWindow || id == cmd::kToolbar ||
+           id == cmd::kStatusBar;
+}
+
+// Lock key LEDs as the kernel shows them; Qt has no portable query.
+bool lockLedOn(const char* suffix)
+{
+    QDir leds("/sys/class/leds");
+    for (const QString& name : leds.entryList({QStringLiteral("*::") + suffix}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(leds.filePath(name + "/brightness"));
+        if (f.open(QIODevice::ReadOnly) && f.readAll().trimmed().toInt() > 0)
+            return true;
+    }
+    return false;
+}
+
+QString utf8(const char* s) { return QString::fromUtf8(s ? s : ""); }
+
+}  // namespace
+
+CMainFrame::CMainFrame(SettingsBackend& settings, QWidget* parent) : QMainWindow(parent), settings_(settings)
+{
+    setObjectName("CMainFrame");
+    options_ = readFrameOptions(settings_);
+    flatMode_ = options_.flatMode;
+
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    std::vector<MonitorRect> rects;
+    for (QScreen* s : screens) {
+        QRect g = s->geometry();
+        rects.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+    }
+    QScreen* primary = QGuiApplication::primaryScreen();
+    QSize ps = primary ? primary->geometry().size() : QSize(1024, 768);
+    monitors_ = MonitorTable::build(static_cast<int>(screens.size()), rects, ps.width(), ps.height());
+
+    buildActions();
+    updateTimer_.setInterval(100);
+    connect(&updateTimer_, &QTimer::timeout, this, [this] {
+        updateCommandStates();
+        updateLockIndicators();
+    });
+}
+
+CMainFrame::~CMainFrame()
+{
+    options_.flatMode = flatMode_;
+    writeFrameOptions(settings_, options_);
+}
+
+QAction* CMainFrame::action(int id) const
+{
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::buildActions()
+{
+    for (const cmd::CommandInfo& info : cmd::commandTable()) {
+        auto* a = new QAction(this);
+        QString label = info.menuText ? utf8(info.menuText) : QString();
+        QString status = utf8(info.statusText);
+        QString prompt = status.section(QLatin1Char('\n'), 0, 0);
+        QString tip = status.contains(QLatin1Char('\n')) ? status.section(QLatin1Char('\n'), 1) : QString();
+        a->setText(label.isEmpty() ? tip : label);
+        a->setStatusTip(prompt);
+        a->setToolTip(tip.isEmpty() ? label.section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')) : tip);
+        a->setData(info.id);
+        QKeySequence key = shortcutOf(info.id);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        const int id = info.id;
+        connect(a, &QAction::triggered, this, [this, id] { dispatchCommand(id); });
+        actions_[id] = a;
+        addAction(a);   // keys work while the menu bar is gone (full screen)
+    }
+    // F9 uncovers like F6.
+    auto* f9 = new QAction(this);
+    f9->setShortcut(Qt::Key_F9);
+    f9->setShortcutContext(Qt::WindowShortcut);
+    connect(f9, &QAction::triggered, this, [this] { dispatchCommand(cmd::kUncoverPicture); });
+    addAction(f9);
+    for (int id : {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, cmd::kBlackCover,
+                   cmd::kPolygonInfo, cmd::kStarsSmall, cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows,
+                   cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete})
+        if (QAction* a = action(id))
+            a->setCheckable(true);
+}
+
+void CMainFrame::buildMenus()
+{
+    for (const MenuLayout& m : menuLayout()) {
+        QMenu* menu = menuBar()->addMenu(utf8(m.title));
+        for (int id : m.items) {
+            if (id == 0)
+                menu->addSeparator();
+            else if (QAction* a = action(id))
+                menu->addAction(a);
+        }
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+    }
+}
+
+void CMainFrame::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    statusPanes_[0] = new QLabel(QStringLiteral("Bereit"), bar);
+    bar->addWidget(statusPanes_[0], 1);
+    const char* indicators[] = {"UF", "NUM", "RF"};
+    for (int i = 1; i < kStatusPaneCount; ++i) {
+        statusPanes_[i] = new QLabel(bar);
+        statusPanes_[i]->setObjectName(QString::fromLatin1(indicators[i - 1]));
+        statusPanes_[i]->setMinimumWidth(statusPanes_[i]->fontMetrics().horizontalAdvance("NUMM"));
+        statusPanes_[i]->setAlignment(Qt::AlignCenter);
+        bar->addPermanentWidget(statusPanes_[i]);
+    }
+}
+
+bool CMainFrame::create(FrameView* view)
+{
+    view_ = view;
+    buildStatusBar();
+    const QImage strip = loadToolbarStrip();
+    if (strip.isNull())
+        return false;
+    toolBar_ = new CToolBarNew(strip, actions_, this);
+    toolBar_->setFlat(flatMode_ != 0);
+    connect(toolBar_, &CToolBarNew::commandIssued, this, [this](int id) { dispatchCommand(id); });
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    buildMenus();
+    setupMenuIcons(menuBar(), strip);
+    if (view_)
+        setCentralWidget(view_->widget());
+    toolBarWasVisible_ = true;
+    statusBarWasVisible_ = true;
+    setDocumentPath("Das Spiel");
+    updateTimer_.start();
+    updateCommandStates();
+    return true;
+}
+
+void CMainFrame::restorePlacement()
+{
+    if (placementRestored_)
+        return;
+    placementRestored_ = true;
+    creation_ = gz::restorePlacement(monitors_, readFramePlacement(settings_), true);
+    if (!creation_.defaultSize)
+        resize(creation_.width, creation_.height);
+    if (!creation_.defaultPosition)
+        move(creation_.x, creation_.y);
+}
+
+void CMainFrame::finishPlacement()
+{
+    // The stored size is the outer size; take the decorations off once known.
+    if (!creation_.defaultSize) {
+        QSize deco = frameGeometry().size() - size();
+        resize(creation_.width - deco.width(), creation_.height - deco.height());
+        if (!creation_.defaultPosition)
+            move(creation_.x, creation_.y);
+    }
+    if (creation_.maximized)
+        showMaximized();
+}
+
+void CMainFrame::savePlacementNow()
+{
+    if (placementSaved_)
+        return;
+    placementSaved_ = true;
+    QRect g = frameGeometry();
+    MonitorRect outer{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    // In full screen the window counts as maximised: the normal placement stays.
+    const bool maximized = isMaximized() || fullScreen_ != kFullScreenOff || isFullScreen();
+    writeFramePlacement(settings_, gz::savePlacement(monitors_, outer, maximized));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    savePlacementNow();
+    if (view_)
+        view_->viewClosing();
+    updateTimer_.stop();
+    event->accept();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+}
+
+bool CMainFrame::commandEnabled(int id)
+{
+    if (isFrameCommand(id) || id == cmd::kAbout || id == cmd::kKeyMap || id == cmd::kExit)
+        return true;
+    return view_ && view_->commandEnabled(id);
+}
+
+bool CMainFrame::commandChecked(int id)
+{
+    switch (id) {
+    case cmd::kFlatToolbar: return flatMode_ != 0;
+    case cmd::kPinWindow: return onTop_;
+    case cmd::kToolbar: return toolBar_ && toolBar_->isVisible();
+    case cmd::kStatusBar: return statusBar()->isVisible();
+    default: return view_ && view_->commandChecked(id);
+    }
+}
+
+void CMainFrame::updateCommandStates()
+{
+    for (auto& [id, a] : actions_) {
+        a->setEnabled(commandEnabled(id));
+        if (a->isCheckable())
+            a->setChecked(commandChecked(id));
+    }
+}
+
+void CMainFrame::dispatchCommand(int id)
+{
+    if (!commandEnabled(id))
+        return;
+    switch (id) {
+    case cmd::kFullScreen: toggleFullScreen(); break;
+    case cmd::kFlatToolbar: toggleFlatMode(); break;
+    case cmd::kPinWindow: toggleOnTop(); break;
+    case cmd::kToolbar:
+        if (toolBar_)
+            toolBar_->setVisible(!toolBar_->isVisible());
+        break;
+    case cmd::kStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); break;
+    case cmd::kExit: close(); break;
+    default:
+        if (appCommands_ && appCommands_(id))
+            break;
+        if (view_)
+            view_->runCommand(id);
+        break;
+    }
+    updateCommandStates();
+}
+
+void CMainFrame::postCommand(int id)
+{
+    QMetaObject::invokeMethod(this, [this, id] { dispatchCommand(id); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::toggleFullScreen()
+{
+    QWidget* v = view_ ? view_->widget() : nullptr;
+    if (fullScreen_ == kFullScreenOff) {
+        fullScreen_ = isMaximized() ? kFullScreenFromMaximized : kFullScreenFromNormal;
+        if (fullScreen_ == kFullScreenFromMaximized)
+            showNormal();
+        statusBarWasVisible_ = statusBar()->isVisible();
+        statusBar()->hide();
+        toolBarWasVisible_ = toolBar_ && toolBar_->isVisible();
+        if (toolBar_)
+            toolBar_->hide();
+        menuBar()->hide();
+        // Full screen on the monitor the window is on now.
+        if (QWindow* w = windowHandle()) {
+            if (QScreen* s = screen())
+                w->setScreen(s);
+        }
+        showFullScreen();
+    } else {
+        if (statusBarWasVisible_ && !statusBar()->isVisible())
+            statusBar()->show();
+        if (toolBar_ && toolBarWasVisible_ && !toolBar_->isVisible())
+            toolBar_->show();
+        menuBar()->show();
+        const bool wasMaximized = fullScreen_ == kFullScreenFromMaximized;
+        fullScreen_ = kFullScreenOff;
+        if (wasMaximized)
+            showMaximized();
+        else
+            showNormal();
+    }
+    if (view_ && v) {
+        QPoint tl = v->mapToGlobal(QPoint(0, 0));
+        view_->setZoomState(fullScreen_, QRect(tl, v->size()));
+    }
+    update();
+}
+
+void CMainFrame::toggleFlatMode()
+{
+    flatMode_ = flatMode_ ? 0 : 1;
+    if (toolBar_) {
+        toolBar_->setFlat(flatMode_ != 0);
+        if (toolBar_->isVisible()) {
+            toolBar_->hide();
+            toolBar_->show();
+        }
+    }
+}
+
+void CMainFrame::toggleOnTop()
+{
+    onTop_ = !onTop_;
+    const bool visible = isVisible();
+    const QRect g = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);
+    if (visible) {
+        setGeometry(g);
+        show();   // changing a window flag hides the window
+    }
+}
+
+void CMainFrame::setDocumentPath(const std::string& path)
+{
+    doc_.pathName = path;
+    QString name = QString::fromStdString(cp1252::toUtf8(path));
+    QString title = name.isEmpty() ? QString() : QFileInfo(name).fileName();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("GameZinko") : title + QStringLiteral(" - GameZinko"));
+}
+
+void CMainFrame::updateLockIndicators()
+{
+    if (!statusPanes_[1])
+        return;
+    statusPanes_[1]->setText(lockLedOn("capslock") ? QStringLiteral("UF") : QString());
+    statusPanes_[2]->setText(lockLedOn("numlock") ? QStringLiteral("NUM") : QString());
+    statusPanes_[3]->setText(lockLedOn("scrolllock") ? QStringLiteral("RF") : QString());
+}
+
+// --- message interface ---
+
+bool CMainFrame::queueExit()
+{
+    postCommand(cmd::kExit);
+    return true;
+}
+
+std::string CMainFrame::currentDocumentPath() const { return view_ ? doc_.pathName : std::string(); }
+
+bool CMainFrame::openDocument(const std::string& path)
+{
+    if (!view_)
+        return false;
+    // Reads nothing: the path only becomes the document's name.
+    setDocumentPath(path);
+    return true;
+}
+
+void CMainFrame::setStatusText(int pane, const std::string& text)
+{
+    if (pane >= 0 && pane < kStatusPaneCount && statusPanes_[pane]) {
+        statusPanes_[pane]->setText(QString::fromStdString(cp1252::toUtf8(text)));
+        statusPanes_[pane]->repaint();
+    }
+}
+
+intptr_t CMainFrame::sendCopyData(uintptr_t asker, uint32_t code, const std::string& payload)
+{
+    auto* socket = reinterpret_cast<QLocalSocket*>(asker);
+    if (!socket || socket != asking_)
+        return 0;
+    socket->write(QByteArray::fromStdString(wire::encodeCopyData(code, payload)));
+    socket->flush();
+    // The asker answers synchronously, as a window would.
+    std::string buffer;
+    for (int i = 0; i < 20; ++i) {
+        if (!socket->waitForReadyRead(100) && socket->state() != QLocalSocket::ConnectedState)
+            return 0;
+        buffer += socket->readAll().toStdString();
+        bool bad = false;
+        if (auto f = wire::takeFrame(buffer, bad); f && f->kind == wire::kResult)
+            return static_cast<intptr_t>(f->result);
+        if (bad)
+            return 0;
+    }
+    return 0;
+}
+
+bool CMainFrame::listen(const QString& name)
+{
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_->listen(name)) {
+        // A name left by a crashed instance: take it over when nobody answers.
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        if (probe.waitForConnected(200))
+            return false;
+        QLocalServer::removeServer(name);
+        if (!server_->listen(name))
+            return false;
+    }
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* s = server_->nextPendingConnection()) {
+            connect(s, &QLocalSocket::readyRead, this, [this, s] { serveSocket(s); });
+            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+        }
+    });
+    return true;
+}
+
+void CMainFrame::serveSocket(QLocalSocket* socket)
+{
+    // Bytes of an incomplete frame wait on the socket for the next read.
+    std::string buffer = socket->property("gzBuffer").toByteArray().toStdString();
+    buffer += socket->readAll().toStdString();
+    bool bad = false;
+    while (auto f = wire::takeFrame(buffer, bad)) {
+        int64_t result = 0;
+        if (f->kind == wire::kMessage) {
+            asking_ = socket;
+            uintptr_t second = f->message == kMsgInstanceControl && f->first == kInstanceAskPath
+                                   ? reinterpret_cast<uintptr_t>(socket)
+                                   : static_cast<uintptr_t>(f->second);
+            if (f->message == kMsgInstanceControl && f->first == kInstanceReceivedPath) {
+                // Another process cannot follow a reference: send the text itself.
+                socket->write(QByteArray::fromStdString(
+                    wire::encodeCopyData(kCopyPathReply, messages_.receivedPath() + '\0')));
+                result = 1;
+            } else {
+                result = messages_.handle(f->message, static_cast<uintptr_t>(f->first), second, f->payload);
+            }
+            asking_ = nullptr;
+        } else if (f->kind == wire::kCopyData) {
+            result = messages_.copyData(f->message, f->payload);
+        } else {
+            continue;
+        }
+        socket->write(QByteArray::fromStdString(wire::encodeResult(result)));
+        socket->flush();
+    }
+    if (bad)
+        socket->disconnectFromServer();
+    socket->setProperty("gzBuffer", QByteArray::fromStdString(buffer));
+}
+
+}  // namespace gz

@@ -1,0 +1,123 @@
+// CMainFrame: the single top-level window with menu bar, toolbar (with the
+// mode selector), status bar and the board view as its client. It keeps its
+// placement across runs, switches into and out of full screen (F10, the
+// toolbar, "-z"), can stay on top of other windows, switches the toolbar
+// between flat and raised buttons and answers the message interface on a
+// per-user local socket. Commands from menu, keys and toolbar are checked
+// against their enable rule before they run.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "shell/frame_messages.h"
+#include "shell/frame_placement.h"
+#include "shell/settings_store.h"
+#include "shell/settings_values.h"
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace gz {
+
+class CToolBarNew;
+class FrameView;
+
+enum FrameFullScreen : int { kFullScreenOff = 0, kFullScreenFromNormal = 1, kFullScreenFromMaximized = 2 };
+
+// The document: no data, only a path name for the title.
+struct CGameZinkoDoc {
+    std::string pathName;
+};
+
+class CMainFrame : public QMainWindow, private FrameMessageHost {
+    Q_OBJECT
+public:
+    // Construction reads FlatMode and ShowGamerBar and builds the monitor table.
+    explicit CMainFrame(SettingsBackend& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;   // writes FlatMode and ShowGamerBar
+
+    // The placement restore, at most once per frame object, before show().
+    void restorePlacement();
+    // The creation sequence: status bar, toolbar with selector, menus with
+    // icons. False when the toolbar bitmap is missing.
+    bool create(FrameView* view);
+    // Applied after the first show (decorations are known only then).
+    void finishPlacement();
+
+    // Starts answering the message interface; false when the name is taken
+    // by a live instance (this one then stays without the interface).
+    bool listen(const QString& name);
+
+    // Commands: enable rule first, then the command.
+    void dispatchCommand(int id);
+    bool commandEnabled(int id);
+    bool commandChecked(int id);
+    void postCommand(int id);
+    // About, key map and exit belong to the application object.
+    void setApplicationCommands(std::function<bool(int)> handler) { appCommands_ = std::move(handler); }
+
+    int fullScreenState() const { return fullScreen_; }
+    bool alwaysOnTop() const { return onTop_; }
+    bool flatMode() const { return flatMode_ != 0; }
+    const MonitorTable& monitors() const { return monitors_; }
+    CToolBarNew* toolBar() const { return toolBar_; }
+    QAction* action(int id) const;
+    CGameZinkoDoc& document() { return doc_; }
+    void setDocumentPath(const std::string& path);
+    const std::string& receivedPath() const { return messages_.receivedPath(); }
+    FrameMessageHandler& messages() { return messages_; }
+    void updateCommandStates();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildStatusBar();
+    void toggleFullScreen();
+    void toggleFlatMode();
+    void toggleOnTop();
+    void savePlacementNow();
+    void updateLockIndicators();
+    void serveSocket(QLocalSocket* socket);
+
+    // FrameMessageHost
+    bool queueExit() override;
+    std::string currentDocumentPath() const override;
+    bool openDocument(const std::string& path) override;
+    void setStatusText(int pane, const std::string& text) override;
+    intptr_t sendCopyData(uintptr_t asker, uint32_t code, const std::string& payload) override;
+
+    SettingsBackend& settings_;
+    FrameOptions options_;
+    int flatMode_ = 1;
+    MonitorTable monitors_;
+    bool placementRestored_ = false;
+    CreationPlacement creation_;
+    FrameView* view_ = nullptr;
+    CToolBarNew* toolBar_ = nullptr;
+    std::map<int, QAction*> actions_;
+    QLabel* statusPanes_[kStatusPaneCount] = {};
+    QTimer updateTimer_;
+    bool onTop_ = false;
+    int fullScreen_ = kFullScreenOff;
+    bool toolBarWasVisible_ = true;
+    bool statusBarWasVisible_ = true;
+    bool placementSaved_ = false;
+    CGameZinkoDoc doc_;
+    FrameMessageHandler messages_{*this};
+    std::function<bool(int)> appCommands_;
+    QLocalServer* server_ = nullptr;
+    QLocalSocket* asking_ = nullptr;
+};
+
+}  // namespace gz
