@@ -1,0 +1,33 @@
+// Picture format detection from the first bytes of a file. Only the first
+// 64 bytes count; a shorter head is tested on what there is. The tests run
+// in a fixed order and a later match replaces an earlier one, so a "BM" file
+// that mentions "JFIF" early on is taken for JPEG.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace gz {
+
+enum ImageFormat : int {
+    kImageFormatUnknown = -1,
+    kImageFormatBmp = 0,
+    kImageFormatJpeg = 1,
+    kImageFormatGif = 2,
+    kImageFormatPng = 3,
+    kImageFormatTiff = 4,
+    kImageFormatXpm = 5,
+    kImageFormatXwd = 6,
+    kImageFormatPnm = 7,
+    kImageFormatEps = 8,
+    kImageFormatTls = 9,
+    kImageFormatIco = 10,
+};
+
+constexpr std::size_t kFormatProbeSize = 64;
+
+// Format code of a file starting with head[0..size), kImageFormatUnknown
+// when no test matches (also for size 0).
+int detectImageFormat(const uint8_t* head, std::size_t size);
+
+}  // namespace gz

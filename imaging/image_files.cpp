@@ -1,0 +1,228 @@
+#include "imaging/image_files.h"
+
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <new>
+
+#include "imaging/codec_bmp.h"
+#include "imaging/codec_common.h"
+#include "imaging/codec_gif.h"
+#include "imaging/codec_ico.h"
+#include "imaging/codec_jpeg.h"
+#include "imaging/codec_png.h"
+#include "imaging/codec_pnm.h"
+#include "imaging/codec_tiff.h"
+#include "imaging/codec_unbuilt.h"
+
+namespace gz {
+
+namespace {
+
+char g_lastError[512] = {};
+int g_writerOption = -2;
+
+void setLastError(const char* text)
+{
+    std::strncpy(g_lastError, text, sizeof g_lastError - 1);
+    g_lastError[sizeof g_lastError - 1] = '\0';
+}
+
+void readFormat(int format, ByteReader& in, RasterImage& image, std::string* comment)
+{
+    switch (format) {
+    case kImageFormatBmp: readBmp(in, image); break;
+    case kImageFormatJpeg: readJpeg(in, image, comment); break;
+    case kImageFormatGif: readGif(in, image, comment); break;
+    case kImageFormatPng: readPng(in, image, comment); break;
+    case kImageFormatTiff: readTiff(in, image); break;
+    case kImageFormatXpm: readXpm(in, image); break;
+    case kImageFormatXwd: readXwd(in, image); break;
+    case kImageFormatPnm: readPnm(in, image); break;
+    case kImageFormatEps: readEps(in, image); break;
+    case kImageFormatTls: readTls(in, image); break;
+    case kImageFormatIco: readIco(in, image); break;
+    default: throw EGraphicsException("Unbekanntes Datei Format.");
+    }
+}
+
+int loadFrom(ByteReader& in, RasterImage& image, std::string* comment)
+{
+    uint8_t head[kFormatProbeSize];
+    const std::size_t got = in.read(head, sizeof head);
+    const int format = detectImageFormat(head, got);
+    if (format == kImageFormatUnknown) {
+        setLastError("Unbekanntes Datei Format.");
+        return kImageFileUnknownFormat;
+    }
+    // The old picture stays until the new one is complete.
+    RasterImage previous = std::move(image);
+    try {
+        std::string text;
+        if (!in.seek(0))
+            throw EGraphicsException("Fehler beim Lesen");
+        readFormat(format, in, image, comment ? &text : nullptr);
+        if (image.isEmpty())
+            throw EGraphicsException("Das Format wird nicht unterstützt");
+        if (comment)
+            *comment = std::move(text);
+        g_lastError[0] = '\0';
+        return kImageFileOk;
+    } catch (const EGraphicsException& e) {
+        image = std::move(previous);
+        setLastError(e.message());
+        switch (e.type()) {
+        case kGraphicsErrorPicSize: return kImageFilePicSize;
+        case kGraphicsErrorWrongColor: return kImageFileWrongColor;
+        case kGraphicsErrorMemory: return kImageFileMemory;
+        default: return kImageFileLibraryError;
+        }
+    } catch (const std::bad_alloc&) {
+        image = std::move(previous);
+        setLastError("Zu wenig Speicher");
+        return kImageFileMemory;
+    } catch (...) {
+        image = std::move(previous);
+        setLastError("Unbekannter Fehler");
+        return kImageFileUnknownError;
+    }
+}
+
+struct Writer {
+    int format;
+    std::function<void(ByteWriter&, const RasterImage&, std::optional<std::string_view>)> encode;
+    std::function<EGraphicsException()> createError;
+    std::function<EGraphicsException()> writeError;
+};
+
+Writer writerFor(int format)
+{
+    const auto general = [](const char* text) { return [text] { return EGraphicsException(text); }; };
+    switch (format) {
+    case kImageFormatPng:
+        return {format,
+                [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) {
+                    writePng(o, i, c, g_writerOption >= 0);
+                },
+                general("Fehler beim Erzeugen der Datei"), general("Fehler beim Schreiben")};
+    case kImageFormatJpeg:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) { writeJpeg(o, i, c); },
+                [] { return EJpegOpenError(); }, general("Fehler beim Schreiben")};
+    case kImageFormatBmp:
+        return {format,
+                [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) {
+                    writeBmp(o, i, g_writerOption);
+                },
+                [] { return EBmpFileOpenError(); }, [] { return EBmpFileWriteError(); }};
+    case kImageFormatPnm:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writePnm(o, i); },
+                [] { return EPnmFileOpenError(); }, [] { return EPnmFileWriteError(); }};
+    default:
+        return {format, nullptr, nullptr, nullptr};
+    }
+}
+
+int saveWith(int format, const RasterImage& image, std::optional<std::string_view> comment,
+             const std::function<ByteWriter*(const Writer&)>& open)
+{
+    if (format == kImageFormatUnknown) {
+        setLastError("Unbekanntes Datei Format.");
+        return kImageFileUnknownFormat;
+    }
+    try {
+        const Writer w = writerFor(format);
+        if (!w.encode)
+            throw EGraphicsException("Kann Format nicht verarbeiten");
+        if (image.isEmpty())
+            throw EGraphicsException("Ungültiges Bild");
+        ByteWriter* out = open(w);
+        w.encode(*out, image, comment);
+        if (!out->finish())
+            throw w.writeError();
+        return kImageFileOk;
+    } catch (const EGraphicsException& e) {
+        setLastError(e.message());
+        return kImageFileLibraryError;
+    } catch (...) {
+        setLastError("Unbekannter Fehler");
+        return kImageSaveUnknownError;
+    }
+}
+
+bool equalNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = (a[i] >= 'a' && a[i] <= 'z') ? static_cast<char>(a[i] - 32) : a[i];
+        if (x != b[i])
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int loadImageFile(const std::string& path, RasterImage& image, std::string* comment)
+{
+    FileReader in(path);
+    if (!in.isOpen()) {
+        setLastError("Kann Datei nicht öffnen.");
+        return kImageFileCannotOpen;
+    }
+    return loadFrom(in, image, comment);
+}
+
+int loadImageMemory(const uint8_t* data, std::size_t size, RasterImage& image, std::string* comment)
+{
+    MemoryReader in(data, data ? size : 0);
+    return loadFrom(in, image, comment);
+}
+
+int imageFormatForFileName(std::string_view path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos)
+        return kImageFormatUnknown;
+    const std::string_view ext = path.substr(dot);
+    struct Entry { const char* ext; int format; };
+    static const Entry kTable[] = {
+        {".PNG", kImageFormatPng},  {".GIF", kImageFormatGif},  {".BMP", kImageFormatBmp},
+        {".JPG", kImageFormatJpeg}, {".JPEG", kImageFormatJpeg}, {".XWD", kImageFormatXwd},
+        {".XPM", kImageFormatXpm},  {".PNM", kImageFormatPnm},  {".TIFF", kImageFormatTiff},
+        {".TIF", kImageFormatTiff}, {".PS", kImageFormatEps},   {".EPS", kImageFormatEps},
+        {".PRN", kImageFormatEps},  {".TLSP", kImageFormatTls},
+    };
+    for (const Entry& e : kTable)
+        if (equalNoCase(ext, e.ext))
+            return e.format;
+    return kImageFormatUnknown;
+}
+
+int saveImageFile(const std::string& path, const RasterImage& image, std::optional<std::string_view> comment)
+{
+    std::optional<FileWriter> file;
+    return saveWith(imageFormatForFileName(path), image, comment, [&](const Writer& w) -> ByteWriter* {
+        file.emplace(path);
+        if (!file->isOpen())
+            throw w.createError();
+        return &*file;
+    });
+}
+
+int saveImageMemory(int format, const RasterImage& image, std::vector<uint8_t>& out,
+                    std::optional<std::string_view> comment)
+{
+    MemoryWriter memory;
+    const int rc = saveWith(format, image, comment, [&](const Writer&) -> ByteWriter* { return &memory; });
+    if (rc == kImageFileOk)
+        out = memory.bytes();
+    return rc;
+}
+
+const char* imageFileLastError() { return g_lastError; }
+
+void setImageWriterOption(int value) { g_writerOption = value; }
+int imageWriterOption() { return g_writerOption; }
+
+}  // namespace gz

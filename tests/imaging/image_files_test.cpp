@@ -1,0 +1,837 @@
+#include "imaging/image_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>   // jpeglib.h needs FILE first
+#include <jpeglib.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "imaging/codec_common.h"
+#include "imaging/format_detect.h"
+
+namespace gz {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytesOf(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+std::string tempPath(const std::string& name) { return ::testing::TempDir() + "gz_image_files_" + name; }
+
+void writeFile(const std::string& path, const Bytes& data)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+}
+
+Bytes readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A picture of the given depth with a distinct colour (or index) per pixel.
+RasterImage pattern(int bpp, int w, int h)
+{
+    RasterImage img;
+    EXPECT_TRUE(img.create(bpp, w, h, 0u));
+    const uint32_t indexMask = bpp <= 8 ? (1u << bpp) - 1 : 0;
+    if (bpp <= 8)
+        for (int i = 0; i < img.paletteSize(); ++i)
+            img.palette()[i] = static_cast<uint32_t>(i * 0x3A1F27u + 0x102030u) & 0xFFFFFF;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t v = static_cast<uint32_t>(x * 37 + y * 101 + x * y * 7);
+            if (bpp <= 8)
+                img.setPixel(x, y, v & indexMask);
+            else
+                img.setPixel(x, y, ((v * 2654435761u) & 0xFFFFFF) | (bpp == 32 ? ((x * 50 + y) % 256u) << 24 : 0));
+        }
+    return img;
+}
+
+// Colours of every pixel, alpha dropped unless keepAlpha.
+std::vector<uint32_t> coloursOf(const RasterImage& img, bool keepAlpha = false)
+{
+    std::vector<uint32_t> out;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            out.push_back(keepAlpha ? img.colourAt(x, y) : img.colourAt(x, y) & 0xFFFFFF);
+    return out;
+}
+
+// --- detection ---------------------------------------------------------------
+
+TEST(ImageFormatDetection, FirstBytesDecideAndLaterTestsWin)
+{
+    struct Case { const char* what; Bytes head; int format; };
+    Bytes bare = {40, 0, 0, 0, 16, 0, 0, 0, 16, 0, 0, 0, 1, 0, 24, 0};
+    Bytes bmpJfif = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F'};
+    Bytes ico = {0, 0, 1, 0, 1, 0, 16, 16};
+    Bytes icoTooMany = {0, 0, 1, 0, 33, 0, 16, 16};
+    Bytes xwd = {0, 0, 0, 100, 0, 0, 0, 7, 0, 0, 0, 2};
+    Bytes jpegStart = {0xFF, 0xD8, 0xFF, 0xE1, 0, 0x10};
+    Bytes jpegDb = {0xFF, 0xDB, 0x00};
+    Bytes jfifLate(64, 'x');
+    std::memcpy(&jfifLate[60], "JFIF", 4);
+    Bytes jfifTooLate(70, 'x');
+    std::memcpy(&jfifTooLate[62], "JFIF", 4);
+    const Case cases[] = {
+        {"BM", bytesOf("BM\x10\x00"), kImageFormatBmp},
+        {"bare info header", bare, kImageFormatBmp},
+        {"BM with JFIF inside", bmpJfif, kImageFormatJpeg},
+        {"JFIF at the end of the probe", jfifLate, kImageFormatJpeg},
+        {"JFIF beyond 64 bytes", jfifTooLate, kImageFormatUnknown},
+        {"JPEG start of image", jpegStart, kImageFormatJpeg},
+        {"JPEG quantisation table first", jpegDb, kImageFormatJpeg},
+        {"GIF87a", bytesOf("GIF87a\x01\x00"), kImageFormatGif},
+        {"GIF89a", bytesOf("GIF89a"), kImageFormatGif},
+        {"GIF88a is nothing", bytesOf("GIF88a"), kImageFormatUnknown},
+        {"PNG", bytesOf("\x89PNG\r\n\x1a\n"), kImageFormatPng},
+        {"TIFF little-endian", bytesOf("II*\x00"), kImageFormatTiff},
+        {"TIFF big-endian", bytesOf("MM\x00*"), kImageFormatTiff},
+        {"XPM comment", bytesOf("/* XPM */\nstatic"), kImageFormatXpm},
+        {"XPM by its char array", bytesOf("static char *x[] = {"), kImageFormatXpm},
+        {"XWD", xwd, kImageFormatXwd},
+        {"PBM", bytesOf("P1\n"), kImageFormatPnm},
+        {"PPM", bytesOf("P6 1 1 255 "), kImageFormatPnm},
+        {"P7 is nothing", bytesOf("P7 1"), kImageFormatUnknown},
+        {"EPS", bytesOf("%!PS-Adobe-3.0 EPSF-3.0"), kImageFormatEps},
+        {"TLS", bytesOf("TLSP0001"), kImageFormatTls},
+        {"ICO", ico, kImageFormatIco},
+        {"ICO with 33 images is nothing", icoTooMany, kImageFormatUnknown},
+        {"empty", {}, kImageFormatUnknown},
+        {"text", bytesOf("hello world"), kImageFormatUnknown},
+        {"PNG signature cut short", bytesOf("\x89PN"), kImageFormatUnknown},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(detectImageFormat(c.head.data(), c.head.size()), c.format) << c.what;
+}
+
+TEST(ImageFormatDetection, WriterFollowsTheExtensionOnly)
+{
+    struct Case { const char* name; int format; };
+    const Case cases[] = {
+        {"Pic.png", kImageFormatPng},     {"Pic.Png", kImageFormatPng},   {"a.b/c.JPG", kImageFormatJpeg},
+        {"x.jpeg", kImageFormatJpeg},     {"x.bmp", kImageFormatBmp},     {"x.gif", kImageFormatGif},
+        {"x.tif", kImageFormatTiff},      {"x.TIFF", kImageFormatTiff},   {"x.ps", kImageFormatEps},
+        {"x.eps", kImageFormatEps},       {"x.prn", kImageFormatEps},     {"x.tlsp", kImageFormatTls},
+        {"x.xwd", kImageFormatXwd},       {"x.xpm", kImageFormatXpm},     {"x.pnm", kImageFormatPnm},
+        {"noextension", kImageFormatUnknown}, {"dir.v1/file", kImageFormatUnknown}, {"x.png.txt", kImageFormatUnknown},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(imageFormatForFileName(c.name), c.format) << c.name;
+}
+
+// --- PNG -----------------------------------------------------------------
+
+TEST(PngFiles, RoundTripInEveryPixelFormat)
+{
+    struct Case { int bpp; int backBpp; };
+    const Case cases[] = {{1, 1}, {2, 2}, {4, 4}, {8, 8}, {12, 24}, {15, 24}, {16, 24}, {24, 24}, {32, 24}};
+    for (const Case& c : cases) {
+        const RasterImage src = pattern(c.bpp, 37, 11);
+        const std::string path = tempPath("rt.png");
+        ASSERT_EQ(saveImageFile(path, src), kImageFileOk) << c.bpp;
+        RasterImage back;
+        ASSERT_EQ(loadImageFile(path, back), kImageFileOk) << c.bpp << imageFileLastError();
+        EXPECT_EQ(back.bitsPerPixel(), c.backBpp) << c.bpp;
+        EXPECT_EQ(coloursOf(back), coloursOf(src)) << c.bpp;
+        if (c.bpp <= 8) {
+            ASSERT_EQ(back.paletteSize(), src.paletteSize());
+            EXPECT_TRUE(std::equal(src.palette(), src.palette() + src.paletteSize(), back.palette()));
+        }
+        std::remove(path.c_str());
+    }
+}
+
+TEST(PngFiles, AlphaOnlyWithTheWriterOption)
+{
+    const RasterImage src = pattern(32, 9, 5);
+    Bytes file;
+    setImageWriterOption(0);
+    ASSERT_EQ(saveImageMemory(kImageFormatPng, src, file), kImageFileOk);
+    setImageWriterOption(-2);
+    RasterImage back;
+    ASSERT_EQ(loadImageMemory(file.data(), file.size(), back), kImageFileOk);
+    EXPECT_EQ(back.bitsPerPixel(), 32);
+    EXPECT_EQ(coloursOf(back, true), coloursOf(src, true));
+}
+
+// libpng's simplified reader as an independent reference for what we write.
+TEST(PngFiles, WrittenFileDecodesWithLibpngsOwnReader)
+{
+    const RasterImage src = pattern(24, 31, 7);
+    Bytes file;
+    ASSERT_EQ(saveImageMemory(kImageFormatPng, src, file), kImageFileOk);
+    png_image ref{};
+    ref.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&ref, file.data(), file.size()));
+    ref.format = PNG_FORMAT_BGR;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(ref));
+    ASSERT_TRUE(png_image_finish_read(&ref, nullptr, pixels.data(), 0, nullptr));
+    for (int y = 0; y < src.height(); ++y)
+        EXPECT_EQ(0, std::memcmp(&pixels[static_cast<std::size_t>(y) * 31 * 3], src.row(y), 31 * 3)) << y;
+}
+
+TEST(PngFiles, CommentTravelsAsTextChunk)
+{
+    const RasterImage src = pattern(8, 4, 4);
+    Bytes file;
+    ASSERT_EQ(saveImageMemory(kImageFormatPng, src, file, "Welches Tier ist das?"), kImageFileOk);
+    const std::string bytes(file.begin(), file.end());
+    EXPECT_NE(bytes.find("tEXtComment"), std::string::npos);
+    RasterImage back;
+    std::string comment = "stale";
+    ASSERT_EQ(loadImageMemory(file.data(), file.size(), back, &comment), kImageFileOk);
+    EXPECT_EQ(comment, "Welches Tier ist das?");
+    ASSERT_EQ(saveImageMemory(kImageFormatPng, src, file), kImageFileOk);
+    ASSERT_EQ(loadImageMemory(file.data(), file.size(), back, &comment), kImageFileOk);
+    EXPECT_EQ(comment, "");
+}
+
+// A palette PNG made by libpng whose entry 1 is fully transparent.
+Bytes paletteWithTransparency(bool useTransparentEntry)
+{
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    img.width = 4;
+    img.height = 2;
+    img.format = PNG_FORMAT_RGBA_COLORMAP;
+    img.colormap_entries = 3;
+    const uint8_t colormap[] = {255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 255};
+    uint8_t pixels[8] = {0, 2, 0, 2, 2, 0, 2, 0};
+    if (useTransparentEntry)
+        pixels[5] = 1;
+    png_alloc_size_t size = 0;
+    EXPECT_TRUE(png_image_write_to_memory(&img, nullptr, &size, 0, pixels, 0, colormap));
+    Bytes out(size);
+    EXPECT_TRUE(png_image_write_to_memory(&img, out.data(), &size, 0, pixels, 0, colormap));
+    out.resize(size);
+    return out;
+}
+
+TEST(PngFiles, PaletteTransparencyBecomesAlphaOnlyWhenUsed)
+{
+    RasterImage unused;
+    const Bytes a = paletteWithTransparency(false);
+    ASSERT_EQ(loadImageMemory(a.data(), a.size(), unused), kImageFileOk) << imageFileLastError();
+    EXPECT_LE(unused.bitsPerPixel(), 8);
+    EXPECT_EQ(unused.colourAt(0, 0), 0xFF0000u);
+    EXPECT_EQ(unused.colourAt(1, 0), 0x0000FFu);
+
+    RasterImage used;
+    const Bytes b = paletteWithTransparency(true);
+    ASSERT_EQ(loadImageMemory(b.data(), b.size(), used), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(used.bitsPerPixel(), 32);
+    EXPECT_EQ(used.colourAt(1, 1) >> 24, 0u);
+    EXPECT_EQ(used.colourAt(0, 1), 0xFF0000FFu);
+}
+
+TEST(PngFiles, GreyFilesBecomeIndexedGrey)
+{
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    img.width = 3;
+    img.height = 1;
+    img.format = PNG_FORMAT_GRAY;
+    const uint8_t pixels[] = {0, 128, 255};
+    png_alloc_size_t size = 64 * 1024;
+    Bytes out(size);
+    ASSERT_TRUE(png_image_write_to_memory(&img, out.data(), &size, 0, pixels, 0, nullptr));
+    RasterImage back;
+    ASSERT_EQ(loadImageMemory(out.data(), size, back), kImageFileOk);
+    EXPECT_EQ(back.bitsPerPixel(), 8);
+    EXPECT_EQ(coloursOf(back), (std::vector<uint32_t>{0x000000, 0x808080, 0xFFFFFF}));
+}
+
+TEST(PngFiles, NameExtensionDoesNotMatterForLoading)
+{
+    const RasterImage src = pattern(24, 5, 5);
+    const std::string path = tempPath("really_a_png.JPG");
+    ASSERT_EQ(saveImageFile(tempPath("x.png"), src), kImageFileOk);
+    writeFile(path, readFile(tempPath("x.png")));
+    RasterImage back;
+    EXPECT_EQ(loadImageFile(path, back), kImageFileOk);
+    EXPECT_EQ(coloursOf(back), coloursOf(src));
+    std::remove(path.c_str());
+    std::remove(tempPath("x.png").c_str());
+}
+
+// --- JPEG ----------------------------------------------------------------
+
+// A JPEG written by libjpeg directly, in the given colour space.
+Bytes libjpegFile(int w, int h, int components, J_COLOR_SPACE space, const std::vector<uint8_t>& samples)
+{
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &mem, &size);
+    c.image_width = static_cast<JDIMENSION>(w);
+    c.image_height = static_cast<JDIMENSION>(h);
+    c.input_components = components;
+    c.in_color_space = space;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    for (int y = 0; y < h; ++y) {
+        JSAMPROW row = const_cast<JSAMPROW>(&samples[static_cast<std::size_t>(y) * w * components]);
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    Bytes out(mem, mem + size);
+    free(mem);
+    return out;
+}
+
+int maxChannelDifference(uint32_t a, uint32_t b)
+{
+    int d = 0;
+    for (int s = 0; s < 24; s += 8)
+        d = std::max(d, std::abs(static_cast<int>((a >> s) & 0xFF) - static_cast<int>((b >> s) & 0xFF)));
+    return d;
+}
+
+TEST(JpegFiles, OwnFileDecodesCloseToTheOriginal)
+{
+    RasterImage src;
+    ASSERT_TRUE(src.create(24, 48, 32, 0u));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x)
+            src.setPixel(x, y, static_cast<uint32_t>((x * 5) << 16 | (y * 7) << 8 | (200 - x - y)));
+    Bytes file;
+    ASSERT_EQ(saveImageMemory(kImageFormatJpeg, src, file, "Antwort"), kImageFileOk);
+    RasterImage back;
+    std::string comment;
+    ASSERT_EQ(loadImageMemory(file.data(), file.size(), back, &comment), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(comment, "Antwort");
+    ASSERT_EQ(back.bitsPerPixel(), 24);
+    ASSERT_EQ(back.width(), 48);
+    ASSERT_EQ(back.height(), 32);
+    int worst = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x)
+            worst = std::max(worst, maxChannelDifference(back.colourAt(x, y), src.colourAt(x, y)));
+    EXPECT_LE(worst, 12);
+}
+
+TEST(JpegFiles, ColourSpacesOfOtherWriters)
+{
+    struct Case { const char* what; int components; J_COLOR_SPACE space; std::vector<uint8_t> sample; uint32_t rgb; };
+    const Case cases[] = {
+        {"greyscale", 1, JCS_GRAYSCALE, {90}, 0x5A5A5A},
+        {"RGB", 3, JCS_RGB, {200, 100, 50}, 0xC86432},
+        {"inverted CMYK", 4, JCS_CMYK, {255, 128, 0, 255}, 0xFF8000},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> samples;
+        for (int i = 0; i < 16 * 16; ++i)
+            samples.insert(samples.end(), c.sample.begin(), c.sample.end());
+        const Bytes file = libjpegFile(16, 16, c.components, c.space, samples);
+        RasterImage back;
+        ASSERT_EQ(loadImageMemory(file.data(), file.size(), back), kImageFileOk) << c.what;
+        EXPECT_EQ(back.bitsPerPixel(), 24) << c.what;
+        EXPECT_LE(maxChannelDifference(back.colourAt(7, 7), c.rgb), 3) << c.what << std::hex << back.colourAt(7, 7);
+        if (c.components == 1) {
+            const uint32_t v = back.colourAt(3, 3);
+            EXPECT_TRUE((v & 0xFF) == (v >> 8 & 0xFF) && (v & 0xFF) == (v >> 16 & 0xFF)) << std::hex << v;
+        }
+    }
+}
+
+TEST(JpegFiles, TruncatedFileStillGivesAPictureAndGarbageGivesAnError)
+{
+    const RasterImage src = pattern(24, 64, 64);
+    Bytes file;
+    ASSERT_EQ(saveImageMemory(kImageFormatJpeg, src, file), kImageFileOk);
+    Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
+    RasterImage back;
+    EXPECT_EQ(loadImageMemory(cut.data(), cut.size(), back), kImageFileOk);
+    EXPECT_EQ(back.width(), 64);
+
+    Bytes garbage = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x02, 0x12, 0x34};
+    RasterImage none;
+    EXPECT_EQ(loadImageMemory(garbage.data(), garbage.size(), none), kImageFileLibraryError);
+    EXPECT_NE(std::string(imageFileLastError()).find("beim Laden der Jpeg Datei"), std::string::npos)
+        << imageFileLastError();
+}
+
+// --- BMP, PNM ------------------------------------------------------------
+
+TEST(BmpFiles, RoundTripKeepsPaletteDepthsAndConvertsTheRest)
+{
+    struct Case { int bpp; int option; int backBpp; };
+    const Case cases[] = {{1, -2, 1}, {4, -2, 4}, {8, -2, 8}, {24, -2, 24}, {32, -2, 24}, {32, 0, 32},
+                          {32, -1, 24}, {15, -2, 24}, {16, -2, 24}, {2, -2, 24}};
+    for (const Case& c : cases) {
+        const RasterImage src = pattern(c.bpp, 13, 6);
+        Bytes file;
+        setImageWriterOption(c.option);
+        ASSERT_EQ(saveImageMemory(kImageFormatBmp, src, file), kImageFileOk);
+        setImageWriterOption(-2);
+        RasterImage back;
+        ASSERT_EQ(loadImageMemory(file.data(), file.size(), back), kImageFileOk) << c.bpp << imageFileLastError();
+        EXPECT_EQ(back.bitsPerPixel(), c.backBpp) << c.bpp;
+        EXPECT_EQ(coloursOf(back, c.backBpp == 32), coloursOf(src, c.backBpp == 32)) << c.bpp;
+    }
+}
+
+Bytes bmpHeader(int32_t w, int32_t h, int bpp, uint32_t compression, uint32_t dataSize, int paletteEntries)
+{
+    Bytes b = {'B', 'M'};
+    const uint32_t offset = 14 + 40 + 4 * paletteEntries;
+    codec::putLe32(b, offset + dataSize);
+    codec::putLe32(b, 0);
+    codec::putLe32(b, offset);
+    codec::putLe32(b, 40);
+    codec::putLe32(b, static_cast<uint32_t>(w));
+    codec::putLe32(b, static_cast<uint32_t>(h));
+    codec::putLe16(b, 1);
+    codec::putLe16(b, static_cast<uint32_t>(bpp));
+    codec::putLe32(b, compression);
+    codec::putLe32(b, dataSize);
+    codec::putLe32(b, 0);
+    codec::putLe32(b, 0);
+    codec::putLe32(b, static_cast<uint32_t>(paletteEntries));
+    codec::putLe32(b, 0);
+    return b;
+}
+
+TEST(BmpFiles, TopDownRleAndBitFieldFiles)
+{
+    // Top-down 24-bit, 1 x 2: first stored row is the top.
+    Bytes topDown = bmpHeader(1, -2, 24, 0, 8, 0);
+    for (uint8_t v : {0x01, 0x02, 0x03, 0x00, 0x0A, 0x0B, 0x0C, 0x00})
+        topDown.push_back(v);
+    RasterImage a;
+    ASSERT_EQ(loadImageMemory(topDown.data(), topDown.size(), a), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(coloursOf(a), (std::vector<uint32_t>{0x030201, 0x0C0B0A}));
+
+    // RLE8, 4 x 2, bottom row first: run of 4 x index 1; then absolute 3 pixels 2,0,2 + one run.
+    Bytes rle = bmpHeader(4, 2, 8, 1, 0, 3);
+    for (uint32_t c : {0x000000u, 0xFF0000u, 0x00FF00u})
+        codec::putLe32(rle, c);
+    for (uint8_t v : {4, 1, 0, 0, 0, 3, 2, 0, 2, 0, 1, 1, 0, 1})
+        rle.push_back(v);
+    RasterImage r;
+    ASSERT_EQ(loadImageMemory(rle.data(), rle.size(), r), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(r.bitsPerPixel(), 8);
+    EXPECT_EQ(coloursOf(r), (std::vector<uint32_t>{0x00FF00, 0x000000, 0x00FF00, 0xFF0000, 0xFF0000, 0xFF0000,
+                                                   0xFF0000, 0xFF0000}));
+
+    // 16-bit 5-6-5 bit fields, 1 x 1, pure green.
+    Bytes fields = bmpHeader(1, 1, 16, 3, 4, 0);
+    for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu})
+        codec::putLe32(fields, m);
+    for (uint8_t v : {0xE0, 0x07, 0, 0})
+        fields.push_back(v);
+    // The masks sit between header and pixels.
+    fields[10] = 14 + 40 + 12;
+    RasterImage f;
+    ASSERT_EQ(loadImageMemory(fields.data(), fields.size(), f), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(f.bitsPerPixel(), 16);
+    EXPECT_EQ(f.colourAt(0, 0), 0x00FF00u);
+}
+
+TEST(PnmFiles, WriterHeadersAndRoundTrip)
+{
+    const RasterImage colour = pattern(24, 3, 2);
+    Bytes file;
+    ASSERT_EQ(saveImageMemory(kImageFormatPnm, colour, file), kImageFileOk);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 11), "P6 3 2 255 ");
+    RasterImage back;
+    ASSERT_EQ(loadImageMemory(file.data(), file.size(), back), kImageFileOk);
+    EXPECT_EQ(coloursOf(back), coloursOf(colour));
+
+    RasterImage bits;
+    ASSERT_TRUE(bits.create(1, 10, 2, 0u));
+    bits.setPixel(0, 0, 1);   // white in the default palette
+    bits.setPixel(9, 1, 1);
+    ASSERT_EQ(saveImageMemory(kImageFormatPnm, bits, file), kImageFileOk);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "P4 10 2 ");
+    EXPECT_EQ(file.size(), 8u + 2 * 2);
+    ASSERT_EQ(loadImageMemory(file.data(), file.size(), back), kImageFileOk);
+    EXPECT_EQ(coloursOf(back), coloursOf(bits));
+}
+
+TEST(PnmFiles, PlainFormsAndComments)
+{
+    struct Case { const char* what; std::string text; int bpp; std::vector<uint32_t> colours; int result; };
+    const Case cases[] = {
+        {"plain bitmap without blanks", "P1\n# c\n3 1\n101", 1, {0x000000, 0xFFFFFF, 0x000000}, 0},
+        {"plain greymap with maxval 4", "P2 2 1 4\n0 4", 8, {0x000000, 0xFFFFFF}, 0},
+        {"plain pixmap", "P3\n1 1\n255\n# red\n255 0 0\n", 24, {0xFF0000}, 0},
+        {"raw greymap 16-bit", std::string("P5 1 1 65535\n\xFF\xFF", 15), 8, {0xFFFFFF}, 0},
+        {"sample beyond maxval is clamped", "P2 1 1 10 99", 8, {0xFFFFFF}, 0},
+        {"missing pixels", "P3 2 2 255 1 2 3", 0, {}, kImageFileLibraryError},
+        {"negative size", "P6 -1 1 255 ", 0, {}, kImageFileLibraryError},
+        {"zero maxval", "P5 1 1 0 x", 0, {}, kImageFileLibraryError},
+    };
+    for (const Case& c : cases) {
+        RasterImage img;
+        const Bytes b = bytesOf(c.text);
+        EXPECT_EQ(loadImageMemory(b.data(), b.size(), img), c.result) << c.what << imageFileLastError();
+        if (c.result == 0) {
+            EXPECT_EQ(img.bitsPerPixel(), c.bpp) << c.what;
+            EXPECT_EQ(coloursOf(img), c.colours) << c.what;
+        }
+    }
+}
+
+// --- GIF -------------------------------------------------------------------
+
+// A real LZW compressor (dictionary of strings), independent of the decoder.
+Bytes gifFile(int w, int h, const std::vector<uint8_t>& indexes, const std::vector<uint32_t>& palette, bool interlace)
+{
+    Bytes b = bytesOf("GIF89a");
+    codec::putLe16(b, static_cast<uint32_t>(w));
+    codec::putLe16(b, static_cast<uint32_t>(h));
+    b.push_back(0xF7);   // global table of 256 entries
+    b.push_back(0);
+    b.push_back(0);
+    for (int i = 0; i < 256; ++i) {
+        const uint32_t c = i < static_cast<int>(palette.size()) ? palette[i] : 0;
+        b.push_back(static_cast<uint8_t>(c >> 16));
+        b.push_back(static_cast<uint8_t>(c >> 8));
+        b.push_back(static_cast<uint8_t>(c));
+    }
+    for (uint8_t v : Bytes{0x21, 0xFE, 5, 'h', 'a', 'l', 'l', 'o', 0})
+        b.push_back(v);
+    b.push_back(0x2C);
+    codec::putLe16(b, 0);
+    codec::putLe16(b, 0);
+    codec::putLe16(b, static_cast<uint32_t>(w));
+    codec::putLe16(b, static_cast<uint32_t>(h));
+    b.push_back(interlace ? 0x40 : 0);
+    b.push_back(8);
+
+    std::vector<uint8_t> order;   // rows in stream order
+    if (interlace) {
+        for (int pass : {0, 1, 2, 3}) {
+            const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+            for (int y = start[pass]; y < h; y += step[pass])
+                order.insert(order.end(), indexes.begin() + y * w, indexes.begin() + (y + 1) * w);
+        }
+    } else {
+        order = indexes;
+    }
+    Bytes codes;
+    uint32_t acc = 0;
+    int bits = 0, size = 9;
+    const auto put = [&](int code) {
+        acc |= static_cast<uint32_t>(code) << bits;
+        bits += size;
+        while (bits >= 8) {
+            codes.push_back(static_cast<uint8_t>(acc));
+            acc >>= 8;
+            bits -= 8;
+        }
+    };
+    std::map<std::vector<uint8_t>, int> dict;
+    const auto reset = [&] {
+        dict.clear();
+        for (int i = 0; i < 256; ++i)
+            dict[{static_cast<uint8_t>(i)}] = i;
+    };
+    reset();
+    int next = 258;
+    put(256);
+    std::vector<uint8_t> cur;
+    for (uint8_t p : order) {
+        std::vector<uint8_t> ext = cur;
+        ext.push_back(p);
+        if (dict.count(ext)) {
+            cur = ext;
+            continue;
+        }
+        put(dict[cur]);
+        if (next < 4096) {
+            dict[ext] = next++;
+            if (next > (1 << size) && size < 12)
+                ++size;
+        } else {
+            put(256);
+            reset();
+            next = 258;
+            size = 9;
+        }
+        cur = {p};
+    }
+    put(dict[cur]);
+    put(257);
+    if (bits > 0)
+        codes.push_back(static_cast<uint8_t>(acc));
+    for (std::size_t i = 0; i < codes.size(); i += 255) {
+        const std::size_t n = std::min<std::size_t>(255, codes.size() - i);
+        b.push_back(static_cast<uint8_t>(n));
+        b.insert(b.end(), codes.begin() + static_cast<std::ptrdiff_t>(i), codes.begin() + static_cast<std::ptrdiff_t>(i + n));
+    }
+    b.push_back(0);
+    b.push_back(0x3B);
+    return b;
+}
+
+TEST(GifFiles, DecodesRealLzwStreamsPlainAndInterlaced)
+{
+    const int w = 61, h = 29;
+    std::vector<uint8_t> idx(static_cast<std::size_t>(w) * h);
+    for (int i = 0; i < w * h; ++i)
+        idx[i] = static_cast<uint8_t>((i / 7) % 3 == 0 ? 5 : (i * i) % 251);   // runs and noise
+    std::vector<uint32_t> pal(256);
+    for (int i = 0; i < 256; ++i)
+        pal[i] = static_cast<uint32_t>(i * 0x010203);
+    for (bool interlace : {false, true}) {
+        const Bytes file = gifFile(w, h, idx, pal, interlace);
+        RasterImage img;
+        std::string comment;
+        ASSERT_EQ(loadImageMemory(file.data(), file.size(), img, &comment), kImageFileOk) << imageFileLastError();
+        EXPECT_EQ(comment, "hallo");
+        ASSERT_EQ(img.bitsPerPixel(), 8);
+        std::vector<uint8_t> got;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                got.push_back(static_cast<uint8_t>(img.pixel(x, y)));
+        EXPECT_EQ(got, idx) << interlace;
+        EXPECT_EQ(img.palette()[7], pal[7]);
+    }
+}
+
+// --- TIFF, ICO -------------------------------------------------------------
+
+struct TiffEntry { uint16_t tag, type; uint32_t count, value; };
+
+Bytes tiffFile(bool big, const std::vector<TiffEntry>& entries, const Bytes& tail)
+{
+    Bytes b;
+    const auto u16 = [&](uint32_t v) {
+        if (big) { b.push_back(static_cast<uint8_t>(v >> 8)); b.push_back(static_cast<uint8_t>(v)); }
+        else codec::putLe16(b, v);
+    };
+    const auto u32 = [&](uint32_t v) {
+        if (big) codec::putBe32(b, v);
+        else codec::putLe32(b, v);
+    };
+    b.push_back(big ? 'M' : 'I');
+    b.push_back(big ? 'M' : 'I');
+    u16(42);
+    u32(8);
+    u16(static_cast<uint32_t>(entries.size()));
+    for (const TiffEntry& e : entries) {
+        u16(e.tag);
+        u16(e.type);
+        u32(e.count);
+        if (e.type == 3 && e.count == 1) { u16(e.value); u16(0); }
+        else u32(e.value);
+    }
+    u32(0);
+    b.insert(b.end(), tail.begin(), tail.end());
+    return b;
+}
+
+TEST(TiffFiles, BaselineStripsUncompressedAndPackBits)
+{
+    // Data starts after the header (8), the count (2), n entries and the next offset (4).
+    const auto dataAt = [](std::size_t n) { return static_cast<uint32_t>(8 + 2 + 12 * n + 4); };
+    const Bytes rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+    const Bytes little = tiffFile(false,
+                                  {{256, 3, 1, 2}, {257, 3, 1, 2}, {258, 3, 1, 8}, {259, 3, 1, 1}, {262, 3, 1, 2},
+                                   {273, 4, 1, dataAt(9)}, {277, 3, 1, 3}, {278, 3, 1, 2}, {279, 4, 1, 12}},
+                                  rgb);
+    RasterImage a;
+    ASSERT_EQ(loadImageMemory(little.data(), little.size(), a), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(a.bitsPerPixel(), 24);
+    EXPECT_EQ(coloursOf(a), (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x090909}));
+
+    // Big-endian 8-bit grey, 4 x 1, PackBits: a run of 3 x 0x80 and one literal 0xFF.
+    const Bytes packed = {0xFE, 0x80, 0x00, 0xFF};
+    const Bytes bigEndian = tiffFile(true,
+                                     {{256, 3, 1, 4}, {257, 3, 1, 1}, {258, 3, 1, 8}, {259, 3, 1, 32773},
+                                      {262, 3, 1, 1}, {273, 4, 1, dataAt(7)}, {279, 4, 1, 4}},
+                                     packed);
+    RasterImage b;
+    ASSERT_EQ(loadImageMemory(bigEndian.data(), bigEndian.size(), b), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(b.bitsPerPixel(), 8);
+    EXPECT_EQ(coloursOf(b), (std::vector<uint32_t>{0x808080, 0x808080, 0x808080, 0xFFFFFF}));
+
+    const Bytes lzw = tiffFile(false, {{256, 3, 1, 1}, {257, 3, 1, 1}, {259, 3, 1, 5}, {273, 4, 1, 0}}, {});
+    RasterImage c;
+    EXPECT_EQ(loadImageMemory(lzw.data(), lzw.size(), c), kImageFileLibraryError);
+    EXPECT_STREQ(imageFileLastError(), "Modus ist nicht unterstützt");
+}
+
+TEST(IcoFiles, LargestEntryWithMaskOrAlpha)
+{
+    // Two entries: a 1 x 1 8-bit one and a 2 x 2 24-bit one with an AND mask.
+    Bytes dib;
+    codec::putLe32(dib, 40);
+    codec::putLe32(dib, 2);
+    codec::putLe32(dib, 4);   // twice the height
+    codec::putLe16(dib, 1);
+    codec::putLe16(dib, 24);
+    for (int i = 0; i < 6; ++i)
+        codec::putLe32(dib, 0);
+    // XOR rows, bottom first, 8 bytes each (6 + padding)
+    for (uint8_t v : {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0})
+        dib.push_back(v);
+    // AND rows, bottom first: top-left pixel (top row, bit 7) transparent
+    for (uint8_t v : {0, 0, 0, 0, 0x80, 0, 0, 0})
+        dib.push_back(v);
+
+    Bytes ico = {0, 0, 1, 0, 2, 0};
+    const uint32_t first = 6 + 32;
+    const Bytes small = {1, 1, 0, 0, 1, 0, 8, 0};
+    ico.insert(ico.end(), small.begin(), small.end());
+    codec::putLe32(ico, 8);
+    codec::putLe32(ico, first);
+    for (uint8_t v : {2, 2, 0, 0, 1, 0, 24, 0})
+        ico.push_back(v);
+    codec::putLe32(ico, static_cast<uint32_t>(dib.size()));
+    codec::putLe32(ico, first + 8);
+    for (int i = 0; i < 8; ++i)
+        ico.push_back(0);
+    ico.insert(ico.end(), dib.begin(), dib.end());
+
+    RasterImage img;
+    ASSERT_EQ(loadImageMemory(ico.data(), ico.size(), img), kImageFileOk) << imageFileLastError();
+    ASSERT_EQ(img.bitsPerPixel(), 32);
+    EXPECT_EQ(coloursOf(img, true), (std::vector<uint32_t>{0x000000FF, 0xFFFFFFFF, 0xFFFF0000, 0xFF00FF00}));
+}
+
+// --- failures ----------------------------------------------------------------
+
+TEST(ImageFileErrors, ResultCodesAndMessages)
+{
+    struct Case { const char* what; Bytes data; int result; const char* message; };
+    Bytes pngHuge = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                     0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30, 8, 6, 0, 0, 0};
+    const uint32_t crc = static_cast<uint32_t>(crc32(0, pngHuge.data() + 12, 17));
+    codec::putBe32(pngHuge, crc);
+    // An IDAT header ends what the reader looks at before it sizes the picture.
+    for (uint8_t v : Bytes{0, 0, 0, 2, 'I', 'D', 'A', 'T', 0x78, 0x9C, 0, 0, 0, 0})
+        pngHuge.push_back(v);
+    Bytes pngCut = pngHuge;
+    pngCut.resize(20);
+    Bytes bmpHuge = bmpHeader(30000, 30000, 24, 0, 0, 0);
+    Bytes bmpShort = bmpHeader(100, 100, 24, 0, 0, 0);
+    bmpShort.resize(bmpShort.size() + 50);
+    Bytes bmpBadDepth = bmpHeader(2, 2, 7, 0, 16, 0);
+    bmpBadDepth.resize(bmpBadDepth.size() + 16);
+    const Case cases[] = {
+        {"empty file", {}, kImageFileUnknownFormat, "Unbekanntes Datei Format."},
+        {"unknown bytes", bytesOf("hello"), kImageFileUnknownFormat, "Unbekanntes Datei Format."},
+        {"PNG larger than the memory limit", pngHuge, kImageFilePicSize, "Das Bild ist zu groß"},
+        {"PNG cut inside the header", pngCut, kImageFileLibraryError, "Fehler beim Lesen"},
+        {"BMP larger than its data", bmpShort, kImageFileLibraryError, "Fehler beim Lesen der BMP-Datei !"},
+        {"BMP 30000 x 30000 without data", bmpHuge, kImageFileLibraryError, "Fehler beim Lesen der BMP-Datei !"},
+        {"BMP with 7 bits", bmpBadDepth, kImageFileLibraryError, "Das Format der BMP-Datei wird nicht unterstützt !"},
+        {"GIF without images", bytesOf(std::string("GIF89a\1\0\1\0\0\0\0;", 14)), kImageFileLibraryError,
+         "No more images in the GIF stream"},
+        {"XWD reader not built", {0, 0, 0, 100, 0, 0, 0, 7}, kImageFileLibraryError,
+         "Die Datei ist keine XWD-Datei !"},
+        {"icon directory without entries", {0, 0, 1, 0, 0, 0, 0, 0}, kImageFileUnknownFormat,
+         "Unbekanntes Datei Format."},
+    };
+    setImageMemoryLimit(256u << 20);
+    for (const Case& c : cases) {
+        RasterImage img;
+        EXPECT_EQ(loadImageMemory(c.data.data(), c.data.size(), img), c.result) << c.what;
+        EXPECT_STREQ(imageFileLastError(), c.message) << c.what;
+        EXPECT_TRUE(img.isEmpty()) << c.what;
+    }
+    setImageMemoryLimit(std::size_t{1} << 30);
+
+    RasterImage img;
+    EXPECT_EQ(loadImageFile(tempPath("does_not_exist.png"), img), kImageFileCannotOpen);
+    EXPECT_STREQ(imageFileLastError(), "Kann Datei nicht öffnen.");
+    writeFile(tempPath("empty.png"), {});
+    EXPECT_EQ(loadImageFile(tempPath("empty.png"), img), kImageFileUnknownFormat);
+    std::remove(tempPath("empty.png").c_str());
+}
+
+TEST(ImageFileErrors, FailedLoadKeepsThePreviousPicture)
+{
+    RasterImage img = pattern(24, 6, 4);
+    const std::vector<uint32_t> before = coloursOf(img);
+    Bytes broken = bmpHeader(100, 100, 24, 0, 0, 0);
+    EXPECT_EQ(loadImageMemory(broken.data(), broken.size(), img), kImageFileLibraryError);
+    EXPECT_EQ(img.width(), 6);
+    EXPECT_EQ(coloursOf(img), before);
+}
+
+TEST(ImageFileErrors, SaveResults)
+{
+    const RasterImage img = pattern(24, 4, 4);
+    struct Case { std::string path; int result; const char* message; };
+    const Case cases[] = {
+        {tempPath("noext"), kImageFileUnknownFormat, "Unbekanntes Datei Format."},
+        {"/nonexistent-dir/x.png", kImageFileLibraryError, "Fehler beim Erzeugen der Datei"},
+        {"/nonexistent-dir/x.bmp", kImageFileLibraryError, "Fehler beim Öffnen der BMP-Datei !"},
+        {tempPath("x.gif"), kImageFileLibraryError, "Kann Format nicht verarbeiten"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(saveImageFile(c.path, img), c.result) << c.path;
+        EXPECT_STREQ(imageFileLastError(), c.message) << c.path;
+    }
+    EXPECT_FALSE(std::filesystem::exists(tempPath("x.gif")));
+    RasterImage empty;
+    EXPECT_EQ(saveImageFile(tempPath("empty.png"), empty), kImageFileLibraryError);
+    EXPECT_STREQ(imageFileLastError(), "Ungültiges Bild");
+}
+
+TEST(ImageFileErrors, ProgressCallbackCanAbort)
+{
+    const RasterImage src = pattern(24, 8, 50);
+    for (int format : {kImageFormatPng, kImageFormatJpeg, kImageFormatBmp}) {
+        Bytes file;
+        ASSERT_EQ(saveImageMemory(format, src, file), kImageFileOk);
+        RasterImage img;
+        int calls = 0;
+        img.setProgress(
+            [](void* user, int percent, bool* abort) {
+                ++*static_cast<int*>(user);
+                if (percent >= 50)
+                    *abort = true;
+            },
+            &calls);
+        EXPECT_EQ(loadImageMemory(file.data(), file.size(), img), kImageFileLibraryError) << format;
+        EXPECT_STREQ(imageFileLastError(), "Benutzer Abbruch") << format;
+        EXPECT_GT(calls, 1) << format;
+    }
+}
+
+// Every file that once broke a reader, and the fuzz seeds, must load or
+// fail cleanly.
+TEST(ImageFileErrors, CrashersAndCorpusLoadWithoutHarm)
+{
+    setImageMemoryLimit(64u << 20);
+    int files = 0;
+    for (const char* dir : {GZ_TEST_DATA_DIR "/crashers", GZ_TEST_DATA_DIR "/../../fuzz/corpus/image_files"}) {
+        if (!std::filesystem::is_directory(dir))
+            continue;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            const Bytes data = readFile(entry.path().string());
+            RasterImage img;
+            const int rc = loadImageMemory(data.data(), data.size(), img);
+            EXPECT_LE(rc, 0) << entry.path();
+            EXPECT_GE(rc, -7) << entry.path();
+            ++files;
+        }
+    }
+    setImageMemoryLimit(std::size_t{1} << 30);
+    EXPECT_GT(files, 0);
+}
+
+}  // namespace
+}  // namespace gz
