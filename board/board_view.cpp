@@ -1,0 +1,291 @@
+#include "board/board_view.h"
+
+#include "board/sort_mode.h"
+#include "show/com_port_choice.h"
+#include "show/command_ids.h"
+#include "show/command_rules.h"
+
+namespace gz {
+
+namespace {
+
+// Titles and prompts of the view's dialogs (UTF-8 for the window system).
+constexpr const char* kPicturePathTitle = "Pfad mit Bildern";
+constexpr const char* kSwitchTimeTitle = "Schaltzeit einstellen";
+constexpr const char* kSwitchTimePrompt = "Weiterschaltzeit in Millisekunden (2000...10000) :";
+constexpr const char* kNextGameTitle = "Nächstes Spiel";
+constexpr const char* kNextGamePrompt = "Bitte hier die Spielnummer eingeben :";
+
+FileSystem* orOwn(FileSystem* given, std::unique_ptr<FileSystem>& own)
+{
+    if (given)
+        return given;
+    own = std::make_unique<PosixFileSystem>();
+    return own.get();
+}
+
+PictureFiles* orOwn(PictureFiles* given, std::unique_ptr<PictureFiles>& own)
+{
+    if (given)
+        return given;
+    own = std::make_unique<ImageFilePictures>();
+    return own.get();
+}
+
+int32_t starSizeOf(int32_t id)
+{
+    switch (id) {
+    case cmd::kStarsLarge: return 0;
+    case cmd::kStarsMedium: return 1;
+    case cmd::kStarsSmall: return 2;
+    case cmd::kStarsTwoRows: return 3;
+    default: return -1;
+    }
+}
+
+}  // namespace
+
+BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowClock& clock, SoundCues* sound,
+                     FileSystem* fs, PictureFiles* pictures)
+    : settings_(settings),
+      platform_(platform),
+      store_(*orOwn(fs, ownFs_), *orOwn(pictures, ownPictures_), platform.messageBoxes()),
+      options_(readViewSettings(settings)),
+      engine_(show_, game_, ShowHost{&clock, this, sound, this, &platform}),
+      editor_(game_, renderer_.pictureMapping(), renderer_.flatPoints(), platform)
+{
+    store_.setPicturePath(options_.picPath);
+    engine_.setSwitchTime(static_cast<uint32_t>(options_.switchTime));
+    renderer_.options().blackCover = options_.colorMode != 0;
+    renderer_.options().polygonLabels = options_.polyInfo != 0;
+}
+
+BoardView::~BoardView()
+{
+    options_.switchTime = static_cast<int32_t>(show_.switchTime);
+    options_.colorMode = renderer_.options().blackCover ? 1 : 0;
+    options_.polyInfo = renderer_.options().polygonLabels ? 1 : 0;
+    writeViewSettings(settings_, options_);
+}
+
+void BoardView::created()
+{
+    renderer_.loadStarImages();
+    renderer_.applyStarSize(options_.starSize);
+    engine_.setStarLimit(renderer_.layout().starLimit);
+    // A missing path, or one naming a file, opens the chooser once the
+    // window is up.
+    if (store_.fileSystem().kind(options_.picPath) != PathKind::Folder)
+        platform_.postCommand(cmd::kPicturePath);
+}
+
+void BoardView::closing()
+{
+    editor_.finishGesture();
+    engine_.viewDestroyed();
+}
+
+bool BoardView::isEnabled(int32_t id) const
+{
+    if (cmd::isModeCommand(id))
+        return true;
+    if (isShowCommand(id))
+        return showCommandEnabled(id, show_);
+    ViewCommandContext ctx;
+    ctx.mode = engine_.viewMode();
+    ctx.modified = game_.modified;
+    ctx.tool = editor_.tool();
+    ctx.starSize = renderer_.starSizeOption();
+    ctx.blackCover = renderer_.options().blackCover;
+    ctx.polygonInfo = renderer_.options().polygonLabels;
+    CommandUiState s = viewCommandState(id, ctx);
+    return s.known && s.enabled;
+}
+
+bool BoardView::isChecked(int32_t id) const
+{
+    if (isShowCommand(id) || cmd::isModeCommand(id))
+        return false;
+    ViewCommandContext ctx;
+    ctx.mode = engine_.viewMode();
+    ctx.modified = game_.modified;
+    ctx.tool = editor_.tool();
+    ctx.starSize = renderer_.starSizeOption();
+    ctx.blackCover = renderer_.options().blackCover;
+    ctx.polygonInfo = renderer_.options().polygonLabels;
+    return viewCommandState(id, ctx).checked;
+}
+
+bool BoardView::execute(int32_t id)
+{
+    if (cmd::isModeCommand(id)) {
+        engine_.selectViewMode(id);
+        return true;
+    }
+    if (isShowCommand(id))
+        return engine_.runCommand(id);
+    if (!isEnabled(id))
+        return viewCommandState(id, {}).known;
+    switch (id) {
+    case cmd::kNew: newPicture(); break;
+    case cmd::kSave:
+        editor_.finishGesture();
+        store_.save(false, game_);
+        break;
+    case cmd::kToolMovePoints: editor_.setTool(DrawTool::MovePoints); break;
+    case cmd::kToolDrawPolygon: editor_.setTool(DrawTool::DrawPolygon); break;
+    case cmd::kToolDelete: editor_.setTool(DrawTool::Delete); break;
+    // The picture area shows a changed option at its next redraw.
+    case cmd::kBlackCover: renderer_.options().blackCover = !renderer_.options().blackCover; break;
+    case cmd::kPolygonInfo: renderer_.options().polygonLabels = !renderer_.options().polygonLabels; break;
+    case cmd::kPicturePath: choosePicturePath(); break;
+    case cmd::kSwitchTime: chooseSwitchTime(); break;
+    case cmd::kNextGameNumber: chooseNextGameNumber(); break;
+    case cmd::kChooseComPort: chooseComPort(); break;
+    case cmd::kStarsLarge:
+    case cmd::kStarsMedium:
+    case cmd::kStarsSmall:
+    case cmd::kStarsTwoRows: setStarSize(starSizeOf(id)); break;
+    default: return false;
+    }
+    return true;
+}
+
+void BoardView::tick() { engine_.showTick(); }
+
+void BoardView::resize(int width, int height)
+{
+    if (renderer_.resize(canvas_, show_, width, height))
+        engine_.setViewSize(width, height);
+}
+
+void BoardView::mouse(MouseKind kind, int x, int y) { editor_.onMouse(engine_.viewMode(), kind, x, y); }
+
+bool BoardView::keyDown(EditorKey key) { return editor_.onKeyDown(key); }
+
+void BoardView::paintOverlay(OverlayPainter& painter)
+{
+    renderer_.paintOverlay(painter, game_, engine_.viewMode(), editor_.selectedPolygon());
+}
+
+void BoardView::setZoomState(FullScreenState state, ScreenRect viewScreenRect)
+{
+    engine_.setZoomState(state, viewScreenRect);
+}
+
+void BoardView::setPicturePath(const std::string& path)
+{
+    rememberedPath_ = options_.picPath;
+    options_.picPath = trimPicturePath(path);
+    store_.setPicturePath(options_.picPath);
+}
+
+bool BoardView::load(int32_t gameNumber, GameContent& content)
+{
+    editor_.resetForNewGame();
+    return store_.load(gameNumber, content);
+}
+
+void BoardView::save(bool ask, GameContent& content)
+{
+    editor_.finishGesture();
+    store_.save(ask, content);
+}
+
+void BoardView::renderTick()
+{
+    renderer_.renderTick(show_, game_, engine_.viewMode(), canvas_);
+    platform_.updateCanvas();
+}
+
+void BoardView::requestFullRedraw() { renderer_.requestFullRedraw(show_); }
+
+void BoardView::repaintView() { platform_.repaintNow(); }
+
+void BoardView::setStarSize(int32_t option)
+{
+    options_.starSize = option;
+    renderer_.applyStarSize(option);
+    engine_.setStarLimit(renderer_.layout().starLimit);
+    renderer_.requestFullRedraw(show_);
+    renderTick();
+    platform_.repaintNow();
+}
+
+void BoardView::choosePicturePath()
+{
+    std::string chosen;
+    const std::string& start = rememberedPath_.empty() ? options_.picPath : rememberedPath_;
+    if (!platform_.chooseFolder(kPicturePathTitle, start, chosen))
+        return;
+    rememberedPath_.clear();
+    options_.picPath = trimPicturePath(chosen);
+    store_.setPicturePath(options_.picPath);
+}
+
+void BoardView::chooseSwitchTime()
+{
+    int32_t value = static_cast<int32_t>(show_.switchTime);
+    if (!platform_.askValue(kSwitchTimeTitle, kSwitchTimePrompt, value))
+        return;
+    // Taken as unsigned: a negative entry is a huge number, so 10000.
+    engine_.setSwitchTime(static_cast<uint32_t>(value));
+    options_.switchTime = static_cast<int32_t>(show_.switchTime);
+}
+
+void BoardView::chooseNextGameNumber()
+{
+    int32_t value = game_.gameNumber + 1;
+    if (!platform_.askValue(kNextGameTitle, kNextGamePrompt, value))
+        return;
+    const bool play = engine_.viewMode() == ViewMode::Play;
+    const int64_t n = static_cast<int64_t>(value) - (play ? 1 : 0);
+    if (n < 0 || n >= 1000 || n == game_.gameNumber)
+        return;
+    save(true, game_);
+    game_.gameNumber = static_cast<int32_t>(n);
+    if (!play) {
+        show_.revealCount = kRevealHidden;
+        show_.drawnRevealCount = kRevealForceRedraw;
+        load(game_.gameNumber, game_);   // a failed load is not reported
+        renderer_.requestFullRedraw(show_);
+        renderTick();
+        platform_.repaintNow();
+    }
+}
+
+void BoardView::chooseComPort()
+{
+    std::string text = comPortDialogText(options_.comPort);
+    if (!platform_.askText(kComPortDialogTitle, kComPortDialogPrompt, text))
+        return;
+    options_.comPort = comPortFromText(text);
+    platform_.comPortChanged(options_.comPort);
+}
+
+void BoardView::newPicture()
+{
+    if (engine_.viewMode() != ViewMode::Draw)
+        return;
+    int32_t number = game_.gameNumber < 0 ? 1 : game_.gameNumber;
+    NewGameRequest request;
+    if (!platform_.askNewPicture(number, request))
+        return;
+    request.number = number;
+    editor_.finishGesture();
+    if (createGame(store_, request, game_) != CreationResult::Created)
+        return;
+    editor_.resetForNewGame();
+    // Start the new picture as the show engine would: hidden, then the
+    // draw-mode rule shows it whole at the next tick.
+    show_.setBanner(game_.question);
+    show_.gameRunning = 1;
+    show_.lastStepTick = 0;
+    show_.drawnRevealCount = kRevealForceRedraw;
+    show_.revealCount = kRevealHidden;
+    renderer_.requestFullRedraw(show_);
+    engine_.showTick();
+    platform_.repaintNow();
+}
+
+}  // namespace gz
