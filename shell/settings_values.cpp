@@ -4,15 +4,6 @@
 
 namespace gz {
 
-int32_t clampSwitchTime(uint32_t stored)
-{
-    if (stored < static_cast<uint32_t>(kMinSwitchTime))
-        return kMinSwitchTime;
-    if (stored > static_cast<uint32_t>(kMaxSwitchTime))
-        return kMaxSwitchTime;
-    return static_cast<int32_t>(stored);
-}
-
 ViewSettings readViewSettings(SettingsBackend& backend)
 {
     ViewSettings v;
@@ -25,7 +16,7 @@ ViewSettings readViewSettings(SettingsBackend& backend)
     key.readInt("PolyInfo", v.polyInfo);
     key.readString("PicPath", v.picPath, kMaxPicPathBytes);
     key.readInt("ComPort", v.comPort);
-    v.switchTime = clampSwitchTime(switchTime);
+    v.switchTime = static_cast<int32_t>(clampSwitchTime(switchTime));
     return v;
 }
 

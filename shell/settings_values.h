@@ -18,6 +18,7 @@
 
 #include "shell/frame_placement.h"
 #include "shell/settings_store.h"
+#include "show/show_state.h"
 
 namespace gz {
 
@@ -39,9 +40,8 @@ struct ViewSettings {
     friend bool operator==(const ViewSettings&, const ViewSettings&) = default;
 };
 
-// The stored switching time compared as an unsigned number: 0 -> 2000,
-// 0xFFFFFFFF (-1 as signed) -> 10000.
-int32_t clampSwitchTime(uint32_t stored);
+// The stored switching time is clamped as an unsigned number with the show's
+// clampSwitchTime (show/show_state.h): 0 -> 2000, 0xFFFFFFFF -> 10000.
 
 // Opens the application key (creating it), reads the six values in table
 // order over the defaults, clamps SwitchTime. A PicPath longer than 259
