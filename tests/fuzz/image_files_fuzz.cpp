@@ -1,0 +1,34 @@
+// Feeds arbitrary bytes to the picture loader (format detection and every
+// reader). Small pictures that load are written again as PNG and BMP and
+// read back, which also exercises the writers.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "imaging/codec_common.h"
+#include "imaging/image_files.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    static const bool limited = (gz::setImageMemoryLimit(16u << 20), true);
+    (void)limited;
+    gz::RasterImage image;
+    std::string comment;
+    const int rc = gz::loadImageMemory(data, size, image, &comment);
+    if (rc > 0 || rc < -7)
+        std::abort();
+    if (rc != 0 || image.width() > 256 || image.height() > 256)
+        return 0;
+    for (int format : {gz::kImageFormatPng, gz::kImageFormatBmp}) {
+        std::vector<uint8_t> file;
+        if (gz::saveImageMemory(format, image, file, comment) != 0)
+            std::abort();
+        gz::RasterImage back;
+        if (gz::loadImageMemory(file.data(), file.size(), back) != 0 || back.width() != image.width() ||
+            back.height() != image.height())
+            std::abort();
+    }
+    return 0;
+}
