@@ -16,12 +16,16 @@ namespace {
 
 constexpr int kMaxPolygonPoints = 64;
 
-int64_t floorDiv(int64_t a, int64_t b)   // b > 0
+// Products of two 32-bit coordinate differences and a row count need more
+// than 64 bits at the far ends of the coordinate range.
+__extension__ typedef __int128 Wide;
+
+int64_t floorDiv(Wide a, Wide b)   // b > 0
 {
-    const int64_t q = a / b;
-    return (a % b != 0 && a < 0) ? q - 1 : q;
+    const Wide q = a / b;
+    return static_cast<int64_t>((a % b != 0 && a < 0) ? q - 1 : q);
 }
-int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
+int64_t ceilDiv(Wide a, Wide b) { return -floorDiv(-a, b); }
 
 // A non-horizontal edge from its upper end (xa, ya) to its lower end.
 struct Edge {
@@ -51,13 +55,13 @@ struct Edge {
     // below; equal to stepping the usual error term from (xa, ya).
     void runOn(int64_t y, int64_t& left, int64_t& right) const
     {
-        const int64_t k = y - ya;
+        const Wide k = y - ya, wdx = dx, wdy = dy;
         int64_t j0, j1;   // offsets along x, in steps of sx
         if (dx <= dy) {
-            j0 = j1 = floorDiv(2 * k * dx + dy - 1, 2 * dy);
+            j0 = j1 = floorDiv(2 * k * wdx + wdy - 1, 2 * wdy);
         } else {
-            j0 = k == 0 ? 0 : ceilDiv(2 * dx * k - dx + 1, 2 * dy);
-            j1 = k == dy ? dx : ceilDiv(2 * dx * (k + 1) - dx + 1, 2 * dy) - 1;
+            j0 = k == 0 ? 0 : ceilDiv(2 * wdx * k - wdx + 1, 2 * wdy);
+            j1 = k == wdy ? dx : ceilDiv(2 * wdx * (k + 1) - wdx + 1, 2 * wdy) - 1;
         }
         const int64_t x0 = xa + sx * j0, x1 = xa + sx * j1;
         left = std::min(x0, x1);
