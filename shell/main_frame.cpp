@@ -222,7 +222,12 @@ void CMainFrame::restorePlacement()
         return;
     placementRestored_ = true;
     creation_ = gz::restorePlacement(monitors_, readFramePlacement(settings_), true);
-    if (!creation_.defaultSize)
+    if (creation_.defaultSize) {
+        // The window system's default size: most of the screen, as a
+        // desktop would give a new main window.
+        if (QScreen* s = QGuiApplication::primaryScreen())
+            resize(s->availableGeometry().size() * 3 / 4);
+    } else
         resize(creation_.width, creation_.height);
     if (!creation_.defaultPosition)
         move(creation_.x, creation_.y);

@@ -1,0 +1,58 @@
+// GameZinko: the quiz show. Starts the application, or with "--send" asks
+// a running instance (see shell/message_client.h).
+#include <QApplication>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+#include "shell/game_zinko_app.h"
+#include "shell/game_zinko_view.h"
+#include "shell/main_frame.h"
+#include "shell/message_client.h"
+#include "shell/message_wire.h"
+#include "shell/qsettings_backend.h"
+
+namespace {
+
+// GZ_SCRIPT="ms:command;ms:shot=file.png;ms:quit" drives a running program
+// for screenshots and smoke tests: commands go through the frame like keys.
+void runDemoScript(gz::GameZinkoApp& app)
+{
+    const QString script = qEnvironmentVariable("GZ_SCRIPT");
+    for (const QString& step : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const int ms = step.section(QLatin1Char(':'), 0, 0).toInt();
+        const QString what = step.section(QLatin1Char(':'), 1);
+        QTimer::singleShot(ms, [&app, what] {
+            if (what == QLatin1String("quit"))
+                app.frame()->close();
+            else if (what.startsWith(QLatin1String("shot=")))
+                app.frame()->grab().save(what.mid(5));
+            else
+                app.frame()->dispatchCommand(what.toInt());
+        });
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "--send") {
+        QCoreApplication client(argc, argv);
+        return gz::runMessageClient({args.begin() + 1, args.end()}, gz::wire::serverName());
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("GameZinko"));
+    QApplication::setOrganizationName(QStringLiteral("Mervo"));
+    gz::QSettingsBackend settings;
+    gz::GameZinkoApp gameZinko(settings, [](gz::CMainFrame& frame, gz::SettingsBackend& s) {
+        return std::make_unique<gz::CGameZinkoView>(frame, s);
+    });
+    if (!gameZinko.start(args))
+        return 1;
+    runDemoScript(gameZinko);
+    return app.exec();
+}

@@ -1,0 +1,278 @@
+#include "shell/game_zinko_view.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "game/cp1252.h"
+#include "shell/board_canvas_widget.h"
+#include "shell/main_frame.h"
+#include "shell/new_picture_dialog.h"
+#include "show/remote_poller.h"
+#include "show/show_engine.h"
+#include "show/sound_effects.h"
+#include "uikit/value_text.h"
+
+namespace gz {
+
+namespace {
+
+QString utf8(const std::string& s) { return QString::fromStdString(s); }
+QString fromGame(std::string_view s) { return QString::fromStdString(cp1252::toUtf8(s)); }
+
+}  // namespace
+
+CGameZinkoView::CGameZinkoView(CMainFrame& frame, SettingsBackend& settings, ViewDevices devices)
+    : QWidget(&frame), frame_(frame), settings_(settings), devices_(devices)
+{
+    setObjectName("CGameZinkoView");
+    if (devices_.sound)
+        sound_ = std::make_unique<ShowSound>();
+    // The options are read here, when the view is constructed.
+    board_ = std::make_unique<BoardView>(settings_, static_cast<ViewPlatform&>(*this), clock_, sound_.get());
+    canvasWidget_ = new BoardCanvasWidget(board_->canvas(), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(canvasWidget_);
+    connect(canvasWidget_, &BoardCanvasWidget::resized, this, [this](int w, int h) {
+        board_->resize(w, h);
+        board_->tick();
+        canvasWidget_->update();
+    });
+    board_->canvas().setMouseCallback(
+        [](void* user, const BoardMouseEvent& e) { static_cast<BoardView*>(user)->mouse(e.kind, e.x, e.y); },
+        board_.get());
+    board_->canvas().setPaintCallback(
+        [](void* user, OverlayPainter& p) { static_cast<BoardView*>(user)->paintOverlay(p); }, board_.get());
+    showTimer_.setInterval(kShowTimerPeriodMs);
+    connect(&showTimer_, &QTimer::timeout, this, [this] { board_->tick(); });
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+CGameZinkoView::~CGameZinkoView()
+{
+    showTimer_.stop();
+    if (poller_)
+        poller_->stop();
+    board_.reset();   // writes the options
+    if (sound_)
+        sound_->soundEnd();
+}
+
+void CGameZinkoView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!created_)
+        windowCreated();
+}
+
+// The view's window is up: canvas and stars, the remote poller, the show
+// timer, the sounds (music paused), then the picture-path check.
+void CGameZinkoView::windowCreated()
+{
+    created_ = true;
+    board_->created();
+    if (devices_.remote) {
+        poller_ = std::make_unique<RemotePoller>(board_->engine(), [this](int32_t id) { postCommand(id); });
+        poller_->setComPort(board_->options().comPort);
+        poller_->start();
+    }
+    showTimer_.start();
+    if (sound_)
+        sound_->soundStart();
+}
+
+void CGameZinkoView::viewClosing()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    showTimer_.stop();
+    board_->closing();
+    frame_.hide();
+    if (sound_)
+        sound_->soundEnd();
+}
+
+bool CGameZinkoView::commandEnabled(int id) { return board_->isEnabled(id); }
+bool CGameZinkoView::commandChecked(int id) { return board_->isChecked(id); }
+
+void CGameZinkoView::runCommand(int id)
+{
+    if (!board_->isEnabled(id))
+        return;
+    board_->execute(id);
+}
+
+void CGameZinkoView::setZoomState(int state, const QRect& r)
+{
+    board_->setZoomState(static_cast<FullScreenState>(state),
+                         ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+}
+
+void CGameZinkoView::setPicturePath(const std::string& path) { board_->setPicturePath(path); }
+
+void CGameZinkoView::keyPressEvent(QKeyEvent* event)
+{
+    EditorKey key = event->key() == Qt::Key_Control  ? EditorKey::Control
+                    : event->key() == Qt::Key_Escape ? EditorKey::Escape
+                                                     : EditorKey::Other;
+    if (!board_->keyDown(key))
+        QWidget::keyPressEvent(event);
+}
+
+// --- dialogs ---
+
+bool CGameZinkoView::chooseFolder(const std::string& title, const std::string& startPath, std::string& chosen)
+{
+    QString dir = QFileDialog::getExistingDirectory(this, utf8(title), utf8(startPath),
+                                                    QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (dir.isEmpty())
+        return false;
+    chosen = dir.toStdString();
+    return true;
+}
+
+bool CGameZinkoView::askValue(const std::string& title, const std::string& prompt, int32_t& value)
+{
+    bool ok = false;
+    QString text = QInputDialog::getText(this, utf8(title), utf8(prompt), QLineEdit::Normal,
+                                         QString::fromStdString(formatValueText(value, 0)), &ok);
+    if (!ok)
+        return false;
+    value = parseValueText(text.toStdString());
+    return true;
+}
+
+bool CGameZinkoView::askText(const std::string& title, const std::string& prompt, std::string& text)
+{
+    bool ok = false;
+    QString t = QInputDialog::getText(this, utf8(title), utf8(prompt), QLineEdit::Normal, fromGame(text), &ok);
+    if (!ok)
+        return false;
+    text = cp1252::fromUtf8(t.toStdString());
+    return true;
+}
+
+bool CGameZinkoView::askNewPicture(int32_t& number, NewGameRequest& request)
+{
+    if (!newPicture_)
+        newPicture_ = std::make_unique<NewPictureDialog>(settings_, this);
+    if (!newPicture_->showFor(number))
+        return false;
+    number = newPicture_->number;
+    request.pictureFile = newPicture_->pictureFile;
+    request.question = newPicture_->question;
+    request.answer = newPicture_->answer;
+    request.mode = newPicture_->mode;
+    request.number = newPicture_->number;
+    return true;
+}
+
+void CGameZinkoView::postCommand(int32_t id)
+{
+    // May come from the remote poller's thread: queue it to the window
+    // thread, where the frame asks the enable rule before it runs.
+    QMetaObject::invokeMethod(&frame_, [f = &frame_, id] { f->dispatchCommand(id); }, Qt::QueuedConnection);
+}
+
+void CGameZinkoView::updateCanvas() { canvasWidget_->updateInvalid(); }
+
+void CGameZinkoView::comPortChanged(int32_t port)
+{
+    if (poller_)
+        poller_->setComPort(port);
+}
+
+// --- editor host ---
+
+void CGameZinkoView::captureMouse() { canvasWidget_->grabMouse(); }
+void CGameZinkoView::releaseMouse() { canvasWidget_->releaseMouse(); }
+
+void CGameZinkoView::setCursor(CursorKind kind)
+{
+    switch (kind) {
+    case CursorKind::Arrow: canvasWidget_->setCursor(Qt::ArrowCursor); break;
+    case CursorKind::Cross: canvasWidget_->setCursor(Qt::CrossCursor); break;
+    case CursorKind::Hand: canvasWidget_->setCursor(Qt::PointingHandCursor); break;
+    }
+}
+
+bool CGameZinkoView::isControlDown()
+{
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+}
+
+void CGameZinkoView::warningBeep() { QApplication::beep(); }
+
+void CGameZinkoView::invalidate(const BoardRect& a) { canvasWidget_->update(QRect(a.x, a.y, a.w, a.h)); }
+
+void CGameZinkoView::repaintNow()
+{
+    board_->canvas().clearInvalid();
+    canvasWidget_->repaint();
+}
+
+void CGameZinkoView::sortOrderChanged()
+{
+    board_->renderer().requestFullRedraw(board_->show());
+    board_->tick();
+    repaintNow();
+}
+
+bool CGameZinkoView::cursorPos(ScreenPoint& out)
+{
+    QPoint p = QCursor::pos();
+    out = {p.x(), p.y()};
+    return true;
+}
+
+void CGameZinkoView::setCursorPos(ScreenPoint p) { QCursor::setPos(p.x, p.y); }
+
+// --- message boxes ---
+
+MessageAnswer CGameZinkoView::show(std::string_view text, std::string_view caption, MessageButtons buttons,
+                                   MessageIcon icon)
+{
+    QMessageBox::Icon qi = QMessageBox::NoIcon;
+    switch (icon) {
+    case MessageIcon::None: qi = QMessageBox::NoIcon; break;
+    case MessageIcon::Information: qi = QMessageBox::Information; break;
+    case MessageIcon::Question: qi = QMessageBox::Question; break;
+    case MessageIcon::Warning: qi = QMessageBox::Warning; break;
+    case MessageIcon::Error: qi = QMessageBox::Critical; break;
+    }
+    QMessageBox::StandardButtons qb = QMessageBox::Ok;
+    if (buttons == MessageButtons::YesNo)
+        qb = QMessageBox::Yes | QMessageBox::No;
+    else if (buttons == MessageButtons::YesNoCancel)
+        qb = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    QMessageBox box(qi, fromGame(caption), fromGame(text), qb, window());
+    const bool waiting = QGuiApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QGuiApplication::restoreOverrideCursor();
+    const int r = box.exec();
+    if (waiting)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    switch (r) {
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    default: return MessageAnswer::Ok;
+    }
+}
+
+void CGameZinkoView::setWaitCursor(bool on)
+{
+    if (on)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+}  // namespace gz
