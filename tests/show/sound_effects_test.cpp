@@ -1,0 +1,287 @@
+#include "show/sound_effects.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace gz {
+namespace {
+
+using namespace std::chrono_literals;
+
+// What the outputs did, in clock time: which sound started when, and when
+// each buffer was reported done (finished or cut).
+struct Recorder {
+    explicit Recorder(ManualAudioClock& c) : clock(c)
+    {
+        for (const char* n : {"TICK", "CLING1", "CLING2", "ZINKO"}) {
+            WaveSamples s;
+            EXPECT_TRUE(findSoundResource(n, s)) << n;
+            names[s.start] = n;
+        }
+    }
+    ManualAudioClock& clock;
+    std::map<const uint8_t*, std::string> names;
+    std::mutex m;
+    struct Event {
+        std::string what;  // sound name, or "music"
+        uint32_t atMs;
+        const uint8_t* data;
+        std::vector<uint8_t> head;  // the first bytes, as they were when it started
+    };
+    std::vector<Event> starts;
+    std::vector<Event> dones;
+    int opens = 0;
+
+    AudioOutputOpener opener()
+    {
+        return [this](const PcmFormat& f, AudioDoneCallback done) {
+            ++opens;
+            return openSilentOutput(
+                f,
+                [this, done](uintptr_t u, uint32_t n) {
+                    {
+                        std::lock_guard lk(m);
+                        dones.push_back({"", clock.nowMs(), nullptr, {}});
+                    }
+                    done(u, n);
+                },
+                clock, [this](const uint8_t* d, uint32_t) {
+                    auto it = names.find(d);
+                    std::lock_guard lk(m);
+                    starts.push_back({it != names.end() ? it->second : "music", clock.nowMs(), d,
+                                      std::vector<uint8_t>(d, d + 128)});
+                });
+        };
+    }
+    std::vector<Event> startsOf(const std::string& prefix)
+    {
+        std::lock_guard lk(m);
+        std::vector<Event> out;
+        for (const Event& e : starts)
+            if (e.what.compare(0, prefix.size(), prefix) == 0)
+                out.push_back(e);
+        return out;
+    }
+    size_t effectStarts() { return startsOf("TICK").size() + startsOf("CLING").size(); }
+};
+
+// Moves the clock on in 5 ms steps, giving waiting threads a moment each time.
+void runClock(ManualAudioClock& clock, uint32_t ms)
+{
+    for (uint32_t t = 0; t < ms; t += 5) {
+        clock.advance(5);
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
+TEST(SoundEffects, ChimesStartAtLeast280msApart)
+{
+    struct Press {
+        uint32_t atMs;
+        const char* name;
+        uint32_t startsAtMs;  // expected start, relative to the first press
+    };
+    struct Case {
+        const char* what;
+        std::vector<Press> presses;
+    };
+    const Case cases[] = {
+        {"repeated buzz 150 ms later", {{0, "CLING1", 0}, {150, "CLING1", 280}}},
+        {"other player 150 ms later", {{0, "CLING1", 0}, {150, "CLING2", 280}}},
+        {"far enough apart", {{0, "CLING2", 0}, {400, "CLING1", 400}}},
+        {"three quick buzzes take three slots", {{0, "CLING1", 0}, {150, "CLING2", 280}, {200, "CLING1", 560}}},
+        {"ticks are not held back", {{0, "CLING1", 0}, {100, "TICK", 100}, {150, "TICK", 150}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ManualAudioClock clock(50000);
+        Recorder rec(clock);
+        SoundEffects fx(rec.opener(), clock);
+        ASSERT_TRUE(fx.start());
+        const uint32_t t0 = clock.nowMs();
+        uint32_t now = 0;
+        for (const Press& p : c.presses) {
+            runClock(clock, p.atMs - now);
+            now = p.atMs;
+            fx.playEffect(p.name);
+            std::this_thread::sleep_for(20ms);  // the effect thread has read the clock
+        }
+        runClock(clock, 800);
+        std::vector<Recorder::Event> got = rec.startsOf("");
+        ASSERT_EQ(got.size(), c.presses.size());
+        // Every press is heard, each no earlier than its slot and at most a
+        // few clock steps late.
+        std::vector<uint32_t> want;
+        for (const Press& p : c.presses)
+            want.push_back(p.startsAtMs);
+        std::sort(want.begin(), want.end());
+        for (size_t i = 0; i < got.size(); ++i) {
+            uint32_t at = got[i].atMs - t0;
+            EXPECT_GE(at, want[i]) << i;
+            EXPECT_LE(at, want[i] + 30) << i;
+        }
+        std::vector<Recorder::Event> chimes = rec.startsOf("CLING");
+        for (size_t i = 1; i < chimes.size(); ++i)
+            EXPECT_GE(chimes[i].atMs - chimes[i - 1].atMs, kChimeSpacingMs);
+    }
+}
+
+TEST(SoundEffects, ANewEffectCutsTheOnePlaying)
+{
+    ManualAudioClock clock(1000);
+    Recorder rec(clock);
+    SoundEffects fx(rec.opener(), clock);
+    ASSERT_TRUE(fx.start());
+    fx.playEffect("CLING2");  // 0.77 s
+    std::this_thread::sleep_for(20ms);
+    runClock(clock, 100);
+    fx.playEffect("TICK");
+    std::this_thread::sleep_for(20ms);
+    runClock(clock, 300);
+    std::lock_guard lk(rec.m);
+    ASSERT_EQ(rec.starts.size(), 2u);
+    EXPECT_EQ(rec.starts[0].what, "CLING2");
+    EXPECT_EQ(rec.starts[1].what, "TICK");
+    // The chime ended when the tick came, not after its 770 ms; the tick
+    // then played its full 170 ms.
+    ASSERT_EQ(rec.dones.size(), 2u);
+    EXPECT_EQ(rec.dones[0].atMs, rec.starts[1].atMs);
+    EXPECT_EQ(rec.dones[1].atMs - rec.starts[1].atMs, 170u);
+}
+
+TEST(SoundEffects, ShutdownJoinsEveryThreadEvenWaitingChimes)
+{
+    ManualAudioClock clock(1000);
+    Recorder rec(clock);
+    SoundEffects fx(rec.opener(), clock);
+    ASSERT_TRUE(fx.start());
+    // The clock stands still: the second and third chime wait for their slot.
+    fx.playEffect("CLING1");
+    fx.playEffect("CLING2");
+    fx.playEffect("CLING1");
+    fx.playEffect("TICK");
+    std::this_thread::sleep_for(30ms);
+    EXPECT_GE(fx.threadCount(), 2u);
+    fx.shutdown();
+    EXPECT_EQ(fx.threadCount(), 0u);
+    size_t heard = rec.effectStarts();
+    EXPECT_LE(heard, 2u);  // the first chime and perhaps the tick, never the waiting ones
+    fx.playEffect("TICK");
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(fx.threadCount(), 0u);
+    EXPECT_EQ(rec.effectStarts(), heard);
+    fx.shutdown();
+}
+
+TEST(SoundEffects, FinishedThreadsAreJoinedAsTheShowGoesOn)
+{
+    ManualAudioClock clock(1000);
+    Recorder rec(clock);
+    SoundEffects fx(rec.opener(), clock);
+    ASSERT_TRUE(fx.start());
+    for (int i = 0; i < 50; ++i) {
+        fx.playEffect("TICK");
+        std::this_thread::sleep_for(2ms);
+    }
+    std::this_thread::sleep_for(20ms);
+    fx.playEffect("TICK");
+    EXPECT_LE(fx.threadCount(), 3u);
+}
+
+TEST(SoundEffects, UnknownNamesAndNoOutputAreHarmless)
+{
+    ManualAudioClock clock(1000);
+    Recorder rec(clock);
+    SoundEffects fx(rec.opener(), clock);
+    ASSERT_TRUE(fx.start());
+    fx.playEffect("NOSUCH");
+    fx.playEffect(nullptr);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(rec.effectStarts(), 0u);
+
+    SoundEffects mute([](const PcmFormat&, AudioDoneCallback) { return std::unique_ptr<AudioOutput>(); }, clock);
+    EXPECT_FALSE(mute.start());
+    mute.playEffect("TICK");
+    mute.shutdown();
+}
+
+// --- the cues of the show ---
+
+TEST(ShowSound, MusicFollowsTheCues)
+{
+    ManualAudioClock clock(1000);
+    Recorder rec(clock);
+    ShowSound sound(rec.opener(), clock);
+    ASSERT_TRUE(sound.soundStart());
+    EXPECT_EQ(rec.opens, 2);  // effects and music, each on its own output
+
+    // Paused from the start.
+    runClock(clock, 1000);
+    EXPECT_TRUE(rec.startsOf("music").empty());
+
+    // First picture: resumed; the track plays from its first sound sample.
+    sound.resumeMusic();
+    runClock(clock, 600);
+    std::vector<Recorder::Event> music = rec.startsOf("music");
+    ASSERT_GE(music.size(), 2u);
+    WaveSamples zinko;
+    ASSERT_TRUE(findSoundResource("ZINKO", zinko));
+    WaveSamples track = musicTrackFrom(zinko);
+    auto sample = [](const uint8_t* b, int i) { return int16_t(uint16_t(b[2 * i] | b[2 * i + 1] << 8)); };
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(sample(music[0].head.data(), i), int16_t(track.at(i) / 8)) << i;
+
+    // A buzz: the music stops at once and the chime plays over it.
+    sound.pauseMusic();
+    sound.playEffect("CLING1");
+    size_t heard = rec.startsOf("music").size();
+    runClock(clock, 3000);
+    EXPECT_EQ(rec.startsOf("music").size(), heard);
+    EXPECT_EQ(rec.startsOf("CLING1").size(), 1u);
+
+    // Next picture: restarted and resumed, from the top of the track again.
+    sound.restartMusic();
+    sound.resumeMusic();
+    runClock(clock, 400);
+    music = rec.startsOf("music");
+    ASSERT_GT(music.size(), heard);
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(sample(music[heard].head.data(), i), int16_t(track.at(i) / 8)) << i;
+
+    sound.soundEnd();
+    EXPECT_FALSE(sound.mixer()->running());
+    // Cues after the end do nothing.
+    sound.resumeMusic();
+    sound.restartMusic();
+    sound.playEffect("TICK");
+    sound.soundEnd();
+}
+
+TEST(ShowSound, WithoutAnyOutputTheShowGoesOn)
+{
+    ManualAudioClock clock;
+    ShowSound sound([](const PcmFormat&, AudioDoneCallback) { return std::unique_ptr<AudioOutput>(); }, clock);
+    EXPECT_FALSE(sound.soundStart());
+    sound.pauseMusic();
+    sound.resumeMusic();
+    sound.restartMusic();
+    sound.playEffect("CLING1");
+    sound.soundEnd();
+}
+
+TEST(ShowSound, CuesBeforeTheStartAreIgnored)
+{
+    ManualAudioClock clock;
+    Recorder rec(clock);
+    ShowSound sound(rec.opener(), clock);
+    sound.pauseMusic();  // a buzz from the remote before the view has its sound
+    sound.restartMusic();
+    EXPECT_EQ(rec.opens, 0);
+}
+
+}  // namespace
+}  // namespace gz
