@@ -1,0 +1,185 @@
+// The whole program as a user starts it: the real main window over a copy
+// of the demo library, driven by keys and the toolbar.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "shell/board_canvas_widget.h"
+#include "shell/game_zinko_app.h"
+#include "shell/game_zinko_view.h"
+#include "shell/main_frame.h"
+#include "shell/message_client.h"
+#include "shell/settings_memory.h"
+#include "shell/tool_bar.h"
+#include "show/command_ids.h"
+
+namespace gz {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        library = tmp.path().toStdString() + "/Games";
+        fs::copy(GZ_DEMO_LIBRARY, library, fs::copy_options::recursive);
+        settings.writeString("Software\\Mervo\\GameZinko", "PicPath", library);
+        start();
+    }
+    void TearDown() override { stop(); }
+
+    void start(std::vector<std::string> args = {})
+    {
+        app = std::make_unique<GameZinkoApp>(settings, [](CMainFrame& f, SettingsBackend& s) {
+            return std::make_unique<CGameZinkoView>(f, s, ViewDevices{true, false});
+        });
+        ASSERT_TRUE(app->start(args, /*listenForMessages=*/false));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(app->frame()));
+        app->frame()->activateWindow();
+        QTest::qWaitForWindowActive(app->frame());
+        QTest::qWait(50);
+    }
+    void stop()
+    {
+        if (!app)
+            return;
+        app->frame()->close();
+        app.reset();
+    }
+    CGameZinkoView& view() { return *static_cast<CGameZinkoView*>(app->view()); }
+    BoardView& board() { return view().board(); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyClick(app->frame(), k, m);
+        QTest::qWait(10);
+    }
+
+    QTemporaryDir tmp;
+    std::string library;
+    MemorySettingsBackend settings;
+    std::unique_ptr<GameZinkoApp> app;
+};
+
+TEST_F(ApplicationTest, ShowRoundWithKeys)
+{
+    key(Qt::Key_F5);
+    EXPECT_EQ(board().game().gameNumber, 1);
+    EXPECT_STREQ(board().show().bannerText, board().game().question);
+    EXPECT_TRUE(board().show().gameRunning);
+    EXPECT_GT(board().game().polygonCount, 0);
+
+    key(Qt::Key_F7);   // the left player buzzes
+    EXPECT_EQ(board().show().player(PlayerSide::Left), PlayerState::Buzzed);
+    const int32_t frozen = board().show().revealCount;
+    key(Qt::Key_F8);   // too late: ignored
+    EXPECT_EQ(board().show().player(PlayerSide::Right), PlayerState::Idle);
+    QTest::qWait(200);
+    EXPECT_EQ(board().show().revealCount, frozen);
+
+    key(Qt::Key_F6);
+    EXPECT_EQ(board().show().revealCount, board().game().polygonCount);
+    EXPECT_STREQ(board().show().bannerText, board().game().answer);
+
+    key(Qt::Key_F1);
+    key(Qt::Key_F1);
+    key(Qt::Key_F3);
+    key(Qt::Key_F2);
+    key(Qt::Key_F4);
+    key(Qt::Key_F4);
+    EXPECT_EQ(board().show().stars[0], 1);
+    EXPECT_EQ(board().show().stars[1], 7);   // 0 - 1 wraps to 7
+
+    key(Qt::Key_F5);
+    EXPECT_EQ(board().game().gameNumber, 2);
+}
+
+TEST_F(ApplicationTest, F10TogglesFullScreen)
+{
+    key(Qt::Key_F10);
+    EXPECT_EQ(app->frame()->fullScreenState(), kFullScreenFromNormal);
+    EXPECT_EQ(board().engine().zoomState(), FullScreenState::FromNormal);
+    key(Qt::Key_F10);   // the way back, with the menu bar gone
+    EXPECT_EQ(app->frame()->fullScreenState(), kFullScreenOff);
+}
+
+TEST_F(ApplicationTest, EditInDrawModeThenCtrlSSaves)
+{
+    QComboBox* sel = app->frame()->toolBar()->modeSelector();
+    sel->setCurrentIndex(1);
+    emit sel->activated(1);   // "Zeichnen": loads the first game
+    QTest::qWait(50);
+    ASSERT_EQ(board().engine().viewMode(), ViewMode::Draw);
+    ASSERT_EQ(board().game().gameNumber, 1);
+    EXPECT_FALSE(app->frame()->commandEnabled(cmd::kSave));
+    auto svgText = [&] {
+        QFile svg(QString::fromStdString(library + "/Game001/Pic.svg"));
+        return svg.open(QIODevice::ReadOnly) ? svg.readAll() : QByteArray();
+    };
+    const QByteArray before = svgText();
+    ASSERT_FALSE(before.isEmpty());
+
+    // Click a few points into the cover: each click on an edge inserts a
+    // point, anywhere else starts a polygon; Escape ends a rubber band.
+    BoardCanvasWidget* canvas = view().canvasWidget();
+    for (int i = 0; i < 6; ++i) {
+        QPoint p(canvas->width() / 3 + 37 * i, canvas->height() / 3 + 23 * (i % 3));
+        QTest::mouseMove(canvas, p);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, p);
+        QTest::qWait(10);
+    }
+    QTest::keyClick(&view(), Qt::Key_Escape);
+    ASSERT_TRUE(board().game().modified);
+    EXPECT_TRUE(app->frame()->commandEnabled(cmd::kSave));
+
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(board().game().modified);
+    EXPECT_NE(svgText(), before);
+}
+
+TEST_F(ApplicationTest, SettingsSurviveARestart)
+{
+    app->frame()->dispatchCommand(cmd::kStarsTwoRows);
+    app->frame()->dispatchCommand(cmd::kBlackCover);
+    EXPECT_TRUE(app->frame()->commandChecked(cmd::kStarsTwoRows));
+    stop();
+    start();
+    EXPECT_TRUE(app->frame()->commandChecked(cmd::kStarsTwoRows));
+    EXPECT_TRUE(app->frame()->commandChecked(cmd::kBlackCover));
+    EXPECT_EQ(board().engine().starLimit(), 25);
+}
+
+TEST_F(ApplicationTest, ASecondStartHandsItsPathToTheRunningOne)
+{
+    const QString name = QStringLiteral("gz-app-test-%1").arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(app->frame()->listen(name));
+    int rc = -1;
+    std::thread client([&] { rc = runMessageClient({"open", library + "/Game003"}, name.toStdString()); });
+    while (rc == -1)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    client.join();
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(app->frame()->document().pathName, library + "/Game003");
+    EXPECT_EQ(app->frame()->windowTitle(), "Game003 - GameZinko");
+}
+
+TEST_F(ApplicationTest, CommandLinePathAndSwitch)
+{
+    stop();
+    start({"/tmp/elsewhere/", "-z"});
+    QTest::qWait(50);
+    EXPECT_EQ(board().picturePath(), "/tmp/elsewhere");
+    EXPECT_EQ(board().rememberedPicturePath(), library);
+    EXPECT_EQ(app->frame()->fullScreenState(), kFullScreenFromNormal);
+}
+
+}  // namespace
+}  // namespace gz
