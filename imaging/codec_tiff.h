@@ -4,7 +4,8 @@
 // Grey and palette become indexed pictures, RGB 24 bits, RGBA 32 bits.
 // Tiles, LZW, Deflate, JPEG and CCITT compression, planar separation and
 // 16-bit samples are refused with "Modus ist nicht unterstützt".
-// Writing is not built.
+// Writing: one uncompressed little-endian strip; 1/4/8-bit pictures as
+// palette images with their colour map, everything else as 8-bit RGB.
 #pragma once
 
 #include "imaging/codec_common.h"
@@ -17,5 +18,6 @@ public:
 };
 
 void readTiff(ByteReader& in, RasterImage& image);
+void writeTiff(ByteWriter& out, const RasterImage& image);
 
 }  // namespace gz

@@ -14,6 +14,8 @@
 #include "imaging/codec_pnm.h"
 #include "imaging/codec_tiff.h"
 #include "imaging/codec_unbuilt.h"
+#include "imaging/codec_xpm.h"
+#include "imaging/codec_xwd.h"
 
 namespace gz {
 
@@ -117,6 +119,17 @@ Writer writerFor(int format)
     case kImageFormatPnm:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writePnm(o, i); },
                 [] { return EPnmFileOpenError(); }, [] { return EPnmFileWriteError(); }};
+    case kImageFormatXwd:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeXwd(o, i); },
+                [] { return EXwdFileOpenError(); }, [] { return EXwdFileWriteError(); }};
+    case kImageFormatXpm:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeXpm(o, i); },
+                [] { return EXpmError("Fehler beim Erzeugen der Dateio"); },
+                [] { return EXpmError("Fehler beim Schreiben in die Datei"); }};
+    case kImageFormatTiff:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeTiff(o, i); },
+                [] { return ETiffError("Fehler beim Erzeugen der Datei"); },
+                [] { return ETiffError("Fehler beim Schreiben"); }};
     default:
         return {format, nullptr, nullptr, nullptr};
     }

@@ -709,6 +709,51 @@ TEST(IcoFiles, LargestEntryWithMaskOrAlpha)
     EXPECT_EQ(coloursOf(img, true), (std::vector<uint32_t>{0x000000FF, 0xFFFFFFFF, 0xFFFF0000, 0xFF00FF00}));
 }
 
+// Writers of the other formats, read back by our own readers.
+TEST(OtherFormats, WriteAndReadBack)
+{
+    struct Case { int format; int bpp; int backBpp; };
+    const Case cases[] = {
+        {kImageFormatTiff, 1, 1},  {kImageFormatTiff, 4, 4},  {kImageFormatTiff, 8, 8}, {kImageFormatTiff, 24, 24},
+        {kImageFormatTiff, 16, 24}, {kImageFormatXwd, 24, 24}, {kImageFormatXwd, 8, 24}, {kImageFormatXwd, 32, 24},
+        {kImageFormatXpm, 8, 8},   {kImageFormatXpm, 24, 8},   {kImageFormatXpm, 1, 8},
+    };
+    for (const Case& c : cases) {
+        const RasterImage src = pattern(c.bpp, 23, 9);
+        Bytes file;
+        ASSERT_EQ(saveImageMemory(c.format, src, file), kImageFileOk) << c.format << " " << c.bpp;
+        RasterImage back;
+        ASSERT_EQ(loadImageMemory(file.data(), file.size(), back), kImageFileOk)
+            << c.format << " " << c.bpp << " " << imageFileLastError();
+        EXPECT_EQ(back.bitsPerPixel(), c.backBpp) << c.format << " " << c.bpp;
+        EXPECT_EQ(coloursOf(back), coloursOf(src)) << c.format << " " << c.bpp;
+    }
+    // More than 256 colours need a direct-colour picture.
+    const RasterImage many = pattern(24, 40, 20);
+    Bytes big;
+    ASSERT_EQ(saveImageMemory(kImageFormatXpm, many, big), kImageFileOk);
+    RasterImage manyBack;
+    ASSERT_EQ(loadImageMemory(big.data(), big.size(), manyBack), kImageFileOk) << imageFileLastError();
+    EXPECT_EQ(manyBack.bitsPerPixel(), 24);
+    EXPECT_EQ(coloursOf(manyBack), coloursOf(many));
+    const RasterImage one = pattern(24, 2, 2);
+    Bytes file;
+    ASSERT_EQ(saveImageMemory(kImageFormatXpm, one, file), kImageFileOk);
+    EXPECT_NE(std::string(file.begin(), file.end()).find("static char *unkown_xpm[] = {"), std::string::npos);
+}
+
+TEST(OtherFormats, HandWrittenXpmWithTransparency)
+{
+    const Bytes xpm = bytesOf("/* XPM */\nstatic char * icon_xpm[] = {\n/* w h n cpp */\n\"3 2 3 2\",\n"
+                              "\"..\tc None\",\n\"#a c #F00 m black\",\n\"bb c Blue\",\n"
+                              "\"..#abb\",\n\"bb#a..\"};\n");
+    RasterImage img;
+    ASSERT_EQ(loadImageMemory(xpm.data(), xpm.size(), img), kImageFileOk) << imageFileLastError();
+    ASSERT_EQ(img.bitsPerPixel(), 32);
+    EXPECT_EQ(coloursOf(img, true),
+              (std::vector<uint32_t>{0x00000000, 0xFFFF0000, 0xFF0000FF, 0xFF0000FF, 0xFFFF0000, 0x00000000}));
+}
+
 // --- failures ----------------------------------------------------------------
 
 TEST(ImageFileErrors, ResultCodesAndMessages)
@@ -738,8 +783,12 @@ TEST(ImageFileErrors, ResultCodesAndMessages)
         {"BMP with 7 bits", bmpBadDepth, kImageFileLibraryError, "Das Format der BMP-Datei wird nicht unterstützt !"},
         {"GIF without images", bytesOf(std::string("GIF89a\1\0\1\0\0\0\0;", 14)), kImageFileLibraryError,
          "No more images in the GIF stream"},
-        {"XWD reader not built", {0, 0, 0, 100, 0, 0, 0, 7}, kImageFileLibraryError,
-         "Die Datei ist keine XWD-Datei !"},
+        {"XWD cut inside the header", {0, 0, 0, 100, 0, 0, 0, 7}, kImageFileLibraryError,
+         "Fehler beim Lesen der XWD-Datei !"},
+        {"EPS reader not built", bytesOf("%!PS-Adobe-3.0"), kImageFileLibraryError,
+         "Das Format der EPS-Datei wird nicht unterstützt !"},
+        {"XPM colour key missing", bytesOf("/* XPM */ \"1 1 1 1\", \"a\", \"a\""), kImageFileLibraryError,
+         "Nicht unterstütztes Farbformat"},
         {"icon directory without entries", {0, 0, 1, 0, 0, 0, 0, 0}, kImageFileUnknownFormat,
          "Unbekanntes Datei Format."},
     };
@@ -779,6 +828,7 @@ TEST(ImageFileErrors, SaveResults)
         {"/nonexistent-dir/x.png", kImageFileLibraryError, "Fehler beim Erzeugen der Datei"},
         {"/nonexistent-dir/x.bmp", kImageFileLibraryError, "Fehler beim Öffnen der BMP-Datei !"},
         {tempPath("x.gif"), kImageFileLibraryError, "Kann Format nicht verarbeiten"},
+        {"/nonexistent-dir/x.tif", kImageFileLibraryError, "Fehler beim Erzeugen der Datei"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(saveImageFile(c.path, img), c.result) << c.path;
