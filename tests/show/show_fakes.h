@@ -2,6 +2,7 @@
 // driver that runs the 93 ms timer on a fake clock.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -13,8 +14,9 @@
 
 namespace gz::testing {
 
+// Atomic because cues recorded on a buzzer thread read it too.
 struct FakeClock final : ShowClock {
-    uint32_t now = 0;
+    std::atomic<uint32_t> now{0};
     uint32_t nowMs() override { return now; }
 };
 
