@@ -4,8 +4,9 @@
 // Threads: `buzzed` and `playerState` are shared with the remote poller's
 // thread (it buzzes through ShowEngine::stopPlayer) and are single-byte
 // atomics; read them through hasBuzzed()/player(). Every other field is
-// used only on the window thread. ShowEngine is the only writer except for
-// `drawnRevealCount`, which belongs to the render pass.
+// used only on the window thread. ShowEngine writes them; the render pass
+// owns `drawnRevealCount`, clears `bannerDirty` once the banner is drawn and
+// may apply the mode rule (modeRevealCount) to `revealCount` itself.
 //
 // revealCount: -1 the picture is hidden completely (background fill plus
 // all N polygons); k in 0..N the picture is drawn and polygons 0..N-k-1
