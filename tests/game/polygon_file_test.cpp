@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -387,6 +388,32 @@ TEST(PolygonFileReader, HostileTexts)
         EXPECT_EQ(readPolygonFile(text, 100, 100, g), c.ok) << c.what;
         EXPECT_EQ(g.polygonCount, c.polygons) << c.what;
     }
+}
+
+// Files that once troubled the reader, and the fuzz seeds: each reads to a
+// defined result within the table's limits.
+TEST(PolygonFileReader, CrashersAndCorpusReadWithinLimits)
+{
+    int files = 0;
+    for (const char* dir : {GZ_TEST_DATA_DIR "/crashers", GZ_TEST_DATA_DIR "/../../fuzz/corpus/polygon_file"}) {
+        if (!std::filesystem::is_directory(dir))
+            continue;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::stringstream ss;
+            ss << in.rdbuf();
+            GameContent g;
+            readPolygonFile(ss.str().substr(0, kPolygonFileReadLimit), 1600, 1200, g);
+            EXPECT_GE(g.polygonCount, 0) << entry.path();
+            EXPECT_LE(g.polygonCount, kMaxPolygons) << entry.path();
+            for (int i = 0; i < g.polygonCount; ++i) {
+                EXPECT_GE(g.polygons[i].pointCount, 3) << entry.path();
+                EXPECT_LE(g.polygons[i].pointCount, kMaxPolygonPoints) << entry.path();
+            }
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 0);
 }
 
 // --- scanner helpers --------------------------------------------------------
