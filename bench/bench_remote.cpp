@@ -67,11 +67,13 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
         pressClock.advance(1000);
         const gz::PlayerSide side = (n++ & 1) ? gz::PlayerSide::Right : gz::PlayerSide::Left;
         const char* line = side == gz::PlayerSide::Left ? "0D0000ABCD\r" : "1D0000ABCD\r";
+        // The clock starts before the write: on a pty the poller may act
+        // before write() has returned.
+        const auto t0 = std::chrono::steady_clock::now();
         if (::write(master, line, gz::kRemoteLineLength) != static_cast<ssize_t>(gz::kRemoteLineLength)) {
             state.SkipWithError("write failed");
             break;
         }
-        const auto t0 = std::chrono::steady_clock::now();
         auto t1 = t0;
         while (!show.hasBuzzed(side)) {
             t1 = std::chrono::steady_clock::now();

@@ -273,7 +273,7 @@ TEST_F(SerialPortTest, WaitForDataTimesOutOrReturnsAsSoonAsAByteArrives) {
     EXPECT_EQ(comPortWaitForData(slot, 100), 0);
     const long quiet = msSince(t0);
     EXPECT_GE(quiet, 99);
-    EXPECT_LT(quiet, 250);
+    EXPECT_LT(quiet, 400);
 
     t0 = Clock::now();
     EXPECT_EQ(comPortWaitForData(slot, 0), 0);
@@ -312,7 +312,7 @@ TEST_F(SerialPortTest, APeerThatGoesAwayIsReportedNeverHangs) {
     const auto t0 = Clock::now();
     EXPECT_EQ(comPortWaitForData(slot, 100), 0);
     const long waited = msSince(t0);
-    EXPECT_LT(waited, 250);
+    EXPECT_LT(waited, 400);
     EXPECT_GE(waited, 90);   // no busy return, no endless wait
     EXPECT_EQ(comPortClose(slot), 0);
     EXPECT_EQ(comPortCheck(slot), 0);

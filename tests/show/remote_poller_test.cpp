@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -187,6 +188,15 @@ public:
         if (masters_[port] >= 0) ::close(masters_[port]);
         masters_[port] = -1;
         ::unlink(link(port).c_str());
+    }
+    // True once somebody (the poller) has the port's device open.
+    bool inUse(int port) const {
+        pollfd p{masters_[port], POLLOUT, 0};
+        return poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP);
+    }
+    bool waitInUse(int port, int ms) const {
+        for (int i = 0; i < ms && !inUse(port); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return inUse(port);
     }
     void send(int port, const std::string& bytes) {
         ASSERT_EQ(::write(masters_[port], bytes.data(), bytes.size()),
@@ -422,6 +432,7 @@ TEST_F(RemotePollerTest, ARemoteBuzzRacingTheKeyboardHasExactlyOneWinner) {
     RemotePoller poller(relay, commands.poster(), clock, kFastTiming);
     ASSERT_TRUE(ports.plugIn(0));
     ASSERT_TRUE(poller.start());
+    ASSERT_TRUE(ports.waitInUse(0, 2000));
     for (int round = 0; round < 30; ++round) {
         engine.uncoverPicture();
         sound.clear();
@@ -460,20 +471,21 @@ TEST_F(RemotePollerTest, TheThreadSurvivesUnplugAndReplugAndStopsPromptly) {
         }
         return buzzers.stops().size();
     };
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(ports.waitInUse(0, 2000));
     ports.send(0, "1D00000000\r");
     EXPECT_EQ(waitFor(1), 1u);
 
     ports.unplug(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
     ASSERT_TRUE(ports.plugIn(0));
-    std::this_thread::sleep_for(std::chrono::milliseconds(450));   // two retries at most
+    // Retried every 200 ms: back within a few retries, without any help.
+    ASSERT_TRUE(ports.waitInUse(0, 2000));
     ports.send(0, "1D00000000\r");
     EXPECT_EQ(waitFor(2), 2u);
 
     const auto t0 = std::chrono::steady_clock::now();
     poller.stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(400));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(600));
     EXPECT_FALSE(poller.running());
     EXPECT_EQ(poller.slot(), -1);
 }
@@ -485,7 +497,7 @@ TEST_F(RemotePollerTest, WithoutAnyPortTheThreadRetriesAndStillStops) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const auto t0 = std::chrono::steady_clock::now();
     poller.stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(400));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(600));
     EXPECT_TRUE(buzzers.stops().empty());
 }
 
@@ -498,7 +510,7 @@ TEST(RemoteSimulator, ScriptsDriveThePollerLikeTheRemote) {
     Commands commands;
     RemotePoller poller(buzzers, commands.poster(), systemClock(), RemotePoller::Timing{});
     ASSERT_TRUE(poller.start());
-    for (int i = 0; i < 100 && !sim.peerOpen(); ++i) {
+    for (int i = 0; i < 400 && !sim.peerOpen(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_TRUE(sim.peerOpen());
@@ -507,7 +519,7 @@ TEST(RemoteSimulator, ScriptsDriveThePollerLikeTheRemote) {
     std::string error;
     // The second left press falls inside the debounce window, the third not;
     // the release line and the garbage do nothing.
-    ASSERT_TRUE(parseRemoteScript("0 w20 0 w150 0 5 U5 raw:xx\\x0d 7", RemoteLineEnd::CrLf, steps, error))
+    ASSERT_TRUE(parseRemoteScript("0 w20 0 w400 0 5 U5 raw:xx\\x0d 7", RemoteLineEnd::CrLf, steps, error))
         << error;
     ASSERT_TRUE(sim.run(steps, systemClock()));
     const auto t0 = std::chrono::steady_clock::now();
