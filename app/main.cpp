@@ -1,6 +1,10 @@
 // GameZinko: the quiz show. Starts the application, or with "--send" asks
 // a running instance (see shell/message_client.h).
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 
 #include <string>
@@ -11,7 +15,10 @@
 #include "shell/main_frame.h"
 #include "shell/message_client.h"
 #include "shell/message_wire.h"
+#include "resources/resource_table.h"
+#include "shell/command_line.h"
 #include "shell/qsettings_backend.h"
+#include "shell/settings_values.h"
 
 namespace {
 
@@ -34,6 +41,27 @@ void runDemoScript(gz::GameZinkoApp& app)
     }
 }
 
+// Where the demo library lies beside the program: installed under
+// share/gamezinko, or in the build tree next to app/.
+std::string findDemoLibrary()
+{
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const char* rel : {"../share/gamezinko/Games", "../demo/Games"}) {
+        QFileInfo f(bin.filePath(QString::fromLatin1(rel)));
+        if (f.isDir())
+            return f.canonicalFilePath().toStdString();
+    }
+    return {};
+}
+
+bool hasPathArgument(const std::vector<std::string>& args)
+{
+    for (const gz::StartAction& a : gz::parseStartArguments(args))
+        if (a.kind == gz::StartAction::PicturePath)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -47,7 +75,19 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("GameZinko"));
     QApplication::setOrganizationName(QStringLiteral("Mervo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.mervo.GameZinko"));
+    if (const gz::Resource* icon = gz::findResource("ICON", "APP")) {
+        QPixmap pm;
+        if (pm.loadFromData(icon->data, static_cast<uint>(icon->size)))
+            QApplication::setWindowIcon(QIcon(pm));
+    }
     gz::QSettingsBackend settings;
+    // A fresh install opens the demo library instead of an empty chooser.
+    if (!hasPathArgument(args) && gz::readViewSettings(settings).picPath.empty()) {
+        const std::string demo = findDemoLibrary();
+        if (!demo.empty())
+            args.push_back(demo);
+    }
     gz::GameZinkoApp gameZinko(settings, [](gz::CMainFrame& frame, gz::SettingsBackend& s) {
         return std::make_unique<gz::CGameZinkoView>(frame, s);
     });
