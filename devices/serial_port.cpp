@@ -148,7 +148,7 @@ bool applyLineSettings(int fd, speed_t speed, int32_t parity, int32_t stopBits,
     if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0) return false;
     if (tcsetattr(fd, TCSANOW, &t) != 0) return false;
 
-    // tcsetattr succeeds when any part was taken: check what stuck.
+    // tcsetattr succeeds when any one setting was taken: check what stuck.
     termios got{};
     if (tcgetattr(fd, &got) != 0) return false;
     if (cfgetispeed(&got) != speed || cfgetospeed(&got) != speed) return false;
