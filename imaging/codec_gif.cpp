@@ -1,6 +1,7 @@
 #include "imaging/codec_gif.h"
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 #include <vector>
 
@@ -263,6 +264,172 @@ void readGif(ByteReader& in, RasterImage& image, std::string* comment)
         }
         return;
     }
+}
+
+}  // namespace gz
+
+namespace gz {
+
+namespace {
+
+class CodeWriter {
+public:
+    explicit CodeWriter(std::vector<uint8_t>& out) : out_(out) {}
+    void put(int code, int size)
+    {
+        bits_ |= static_cast<uint32_t>(code) << count_;
+        count_ += size;
+        while (count_ >= 8) {
+            byte(static_cast<uint8_t>(bits_));
+            bits_ >>= 8;
+            count_ -= 8;
+        }
+    }
+    void finish()
+    {
+        if (count_ > 0)
+            byte(static_cast<uint8_t>(bits_));
+        if (fill_ > 0)
+            flushBlock();
+        out_.push_back(0);
+    }
+
+private:
+    void byte(uint8_t b)
+    {
+        block_[fill_++] = b;
+        if (fill_ == 255)
+            flushBlock();
+    }
+    void flushBlock()
+    {
+        out_.push_back(static_cast<uint8_t>(fill_));
+        out_.insert(out_.end(), block_, block_ + fill_);
+        fill_ = 0;
+    }
+
+    std::vector<uint8_t>& out_;
+    uint32_t bits_ = 0;
+    int count_ = 0;
+    uint8_t block_[255];
+    int fill_ = 0;
+};
+
+// Index of the nearest entry of the default palette's colour cube.
+uint8_t cubeIndex(uint32_t rgb)
+{
+    const auto level = [](uint32_t v) { return std::min<uint32_t>(5, (v > 20 ? v - 20 + 21 : 0) / 43); };
+    return static_cast<uint8_t>(32 + 36 * level(rgb >> 16 & 0xFF) + 6 * level(rgb >> 8 & 0xFF) + level(rgb & 0xFF));
+}
+
+}  // namespace
+
+void writeGif(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment)
+{
+    if (image.isEmpty())
+        throw EGifError("Das Bils ist leer");
+    const int w = image.width();
+    const int h = image.height();
+    if (w > 65535 || h > 65535)
+        throw EGifError("Kann Format nicht verarbeiten");
+    const int bpp = image.bitsPerPixel();
+    const bool indexed = bpp <= 8;
+    const int bits = indexed ? std::max(bpp, 2) : 8;   // LZW needs a minimum code size of 2
+    uint32_t palette[256];
+    if (indexed) {
+        for (int i = 0; i < 256; ++i)
+            palette[i] = i < image.paletteSize() ? image.palette()[i] : 0;
+    } else {
+        RasterImage cube;
+        cube.create(8, 1, 1);
+        std::memcpy(palette, cube.palette(), sizeof palette);
+    }
+
+    std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a'};
+    codec::putLe16(b, static_cast<uint32_t>(w));
+    codec::putLe16(b, static_cast<uint32_t>(h));
+    b.push_back(static_cast<uint8_t>(0xF0 | (bits - 1)));
+    b.push_back(0);
+    b.push_back(0);
+    for (int i = 0; i < (1 << bits); ++i) {
+        b.push_back(static_cast<uint8_t>(palette[i] >> 16));
+        b.push_back(static_cast<uint8_t>(palette[i] >> 8));
+        b.push_back(static_cast<uint8_t>(palette[i]));
+    }
+    if (comment && !comment->empty()) {
+        b.push_back(0x21);
+        b.push_back(0xFE);
+        for (std::size_t i = 0; i < comment->size(); i += 255) {
+            const std::size_t n = std::min<std::size_t>(255, comment->size() - i);
+            b.push_back(static_cast<uint8_t>(n));
+            b.insert(b.end(), comment->begin() + static_cast<std::ptrdiff_t>(i),
+                     comment->begin() + static_cast<std::ptrdiff_t>(i + n));
+        }
+        b.push_back(0);
+    }
+    b.push_back(0x2C);
+    codec::putLe32(b, 0);
+    codec::putLe16(b, static_cast<uint32_t>(w));
+    codec::putLe16(b, static_cast<uint32_t>(h));
+    b.push_back(0);
+    b.push_back(static_cast<uint8_t>(bits));
+
+    // LZW with a hashed string table: (prefix code, next index) -> code.
+    const int clear = 1 << bits;
+    const int end = clear + 1;
+    int size = bits + 1;
+    int next = clear + 2;
+    constexpr int kHashSize = 5003 * 4;
+    std::vector<int32_t> hashKey(kHashSize, -1);
+    std::vector<int16_t> hashCode(kHashSize, 0);
+    CodeWriter codes(b);
+    codes.put(clear, size);
+    int prefix = -1;
+    std::vector<uint32_t> colours(static_cast<std::size_t>(w));
+    const EGifError writeError("Error writing to GIF file");
+    for (int y = 0; y < h; ++y) {
+        if (!indexed)
+            codec::rowColours(image, y, colours.data());
+        for (int x = 0; x < w; ++x) {
+            const int k = indexed ? static_cast<int>(image.pixel(x, y)) : cubeIndex(colours[x]);
+            if (prefix < 0) {
+                prefix = k;
+                continue;
+            }
+            const int32_t key = prefix << 8 | k;
+            int slot = static_cast<int>((static_cast<uint32_t>(key) * 2654435761u) % kHashSize);
+            while (hashKey[slot] != -1 && hashKey[slot] != key)
+                slot = (slot + 1) % kHashSize;
+            if (hashKey[slot] == key) {
+                prefix = hashCode[slot];
+                continue;
+            }
+            codes.put(prefix, size);
+            if (next < 4096) {
+                hashKey[slot] = key;
+                hashCode[slot] = static_cast<int16_t>(next++);
+                if (next > (1 << size) && size < 12)
+                    ++size;
+            } else {
+                codes.put(clear, size);
+                std::fill(hashKey.begin(), hashKey.end(), -1);
+                next = clear + 2;
+                size = bits + 1;
+            }
+            prefix = k;
+        }
+        // Flush finished output now and then, so memory stays small.
+        if (b.size() > 65536) {
+            codec::writeAll(out, b.data(), b.size(), writeError);
+            b.clear();
+        }
+        codec::progress(image, y + 1, h);
+    }
+    codes.put(prefix, size);
+    codes.put(end, size);
+    codes.finish();
+    b.push_back(0x3B);
+    codec::writeAll(out, b.data(), b.size(), writeError);
 }
 
 }  // namespace gz

@@ -5,11 +5,15 @@
 // local or global colour table; interlaced images are put in row order.
 // Comment extensions make the comment; graphic control, application (e.g.
 // the "NETSCAPE2.0" loop) and plain-text extensions are skipped.
-// Writing is not built (saveImageFile reports "Kann Format nicht
-// verarbeiten").
+// Writing: one GIF89a image with a global colour table; pictures of up to
+// 8 bits keep their palette, deeper ones are mapped onto the 6 x 6 x 6
+// colour cube of the default 8-bit palette (no dithering). A comment goes
+// into a comment extension.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "imaging/codec_common.h"
 
@@ -37,5 +41,6 @@ public:
 };
 
 void readGif(ByteReader& in, RasterImage& image, std::string* comment);
+void writeGif(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment);
 
 }  // namespace gz

@@ -119,6 +119,9 @@ Writer writerFor(int format)
     case kImageFormatPnm:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writePnm(o, i); },
                 [] { return EPnmFileOpenError(); }, [] { return EPnmFileWriteError(); }};
+    case kImageFormatGif:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) { writeGif(o, i, c); },
+                general("Fehler beim Erzeugen der Datei"), general("Error writing to GIF file")};
     case kImageFormatXwd:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeXwd(o, i); },
                 [] { return EXwdFileOpenError(); }, [] { return EXwdFileWriteError(); }};
