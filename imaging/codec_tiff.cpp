@@ -72,11 +72,14 @@ public:
         if (size == 0 || e.count == 0 || e.count > limit)
             throw ETiffError(kBadEntry);
         const uint64_t bytes = static_cast<uint64_t>(e.count) * size;
+        // The values must fit in the file before anything is allocated.
+        if (bytes > 4 && (bytes > in_.size() || u32(e.value) > in_.size() - bytes))
+            throw ETiffError(kBadEntry);
         std::vector<uint8_t> raw(static_cast<std::size_t>(bytes));
         if (bytes <= 4) {
             std::memcpy(raw.data(), e.value, static_cast<std::size_t>(bytes));
         } else {
-            if (bytes > in_.size() || !in_.seek(u32(e.value)))
+            if (!in_.seek(u32(e.value)))
                 throw ETiffError(kBadEntry);
             codec::readExact(in_, raw.data(), raw.size(), ETiffError(kReadError));
         }
@@ -185,6 +188,9 @@ void readTiff(ByteReader& in, RasterImage& image)
     }
     // Uncompressed pixels must all be in the file before we allocate.
     if (compression == 1 && rowBytes * height > in.size())
+        throw ETiffError(kReadError);
+    // PackBits turns two bytes into at most 128.
+    if (compression == 32773 && rowBytes * height > in.size() * 64)
         throw ETiffError(kReadError);
 
     std::vector<uint32_t> colourMap;
