@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -45,7 +47,30 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
     // Press times only feed the debounce: each iteration is a fresh press.
     gz::ManualClock pressClock(1000);
     std::atomic<bool> ready{false};
-    gz::RemotePoller poller(engine, [&ready](int32_t) { ready.store(true); }, pressClock);
+    // Notes when the engine has frozen the show, so the timing thread can
+    // sleep instead of spinning against the poller for the two cores.
+    struct FrozenMark final : gz::BuzzerTarget {
+        explicit FrozenMark(gz::BuzzerTarget& t) : target(t) {}
+        void stopPlayer(gz::PlayerSide side) override {
+            target.stopPlayer(side);
+            const auto now = std::chrono::steady_clock::now();
+            std::lock_guard<std::mutex> g(lock);
+            at = now;
+            ++count;
+            signal.notify_all();
+        }
+        // Waits up to 1 s for the count to pass `seen`; false on time-out.
+        bool waitPast(int seen) {
+            std::unique_lock<std::mutex> g(lock);
+            return signal.wait_for(g, std::chrono::seconds(1), [&] { return count != seen; });
+        }
+        gz::BuzzerTarget& target;
+        std::mutex lock;
+        std::condition_variable signal;
+        std::chrono::steady_clock::time_point at;
+        int count = 0;
+    } frozen(engine);
+    gz::RemotePoller poller(frozen, [&ready](int32_t) { ready.store(true); }, pressClock);
     poller.start();
     // Wait until the poller reads the port: a posted command says so.
     for (int i = 0; i < 100 && !ready.load(); ++i) {
@@ -69,17 +94,25 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
         const char* line = side == gz::PlayerSide::Left ? "0D0000ABCD\r" : "1D0000ABCD\r";
         // The clock starts before the write: on a pty the poller may act
         // before write() has returned.
+        int before;
+        {
+            std::lock_guard<std::mutex> g(frozen.lock);
+            before = frozen.count;
+        }
         const auto t0 = std::chrono::steady_clock::now();
         if (::write(master, line, gz::kRemoteLineLength) != static_cast<ssize_t>(gz::kRemoteLineLength)) {
             state.SkipWithError("write failed");
             break;
         }
-        auto t1 = t0;
-        while (!show.hasBuzzed(side)) {
-            t1 = std::chrono::steady_clock::now();
-            if (t1 - t0 > std::chrono::seconds(1)) break;
+        if (!frozen.waitPast(before) || !show.hasBuzzed(side)) {
+            state.SkipWithError("the buzzer did not freeze the show");
+            break;
         }
-        t1 = std::chrono::steady_clock::now();
+        std::chrono::steady_clock::time_point t1;
+        {
+            std::lock_guard<std::mutex> g(frozen.lock);
+            t1 = frozen.at;
+        }
         const double s = std::chrono::duration<double>(t1 - t0).count();
         state.SetIterationTime(s);
         latencies.push_back(s * 1e6);
