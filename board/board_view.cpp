@@ -238,16 +238,10 @@ void BoardView::chooseNextGameNumber()
     int32_t value = game_.gameNumber + 1;
     if (!platform_.askValue(kNextGameTitle, kNextGamePrompt, value))
         return;
-    const bool play = engine_.viewMode() == ViewMode::Play;
-    const int64_t n = static_cast<int64_t>(value) - (play ? 1 : 0);
-    if (n < 0 || n >= 1000 || n == game_.gameNumber)
-        return;
-    save(true, game_);
-    game_.gameNumber = static_cast<int32_t>(n);
-    if (!play) {
-        show_.revealCount = kRevealHidden;
-        show_.drawnRevealCount = kRevealForceRedraw;
-        load(game_.gameNumber, game_);   // a failed load is not reported
+    const int32_t before = game_.gameNumber;
+    engine_.setNextGameNumber(value);
+    // Outside play mode the game was loaded at once: show it.
+    if (game_.gameNumber != before && engine_.viewMode() != ViewMode::Play) {
         renderer_.requestFullRedraw(show_);
         renderTick();
         platform_.repaintNow();

@@ -1,0 +1,281 @@
+// The board view's commands without a window: a recording platform answers
+// the dialogs, and the demo library (copied) supplies the games.
+#include "board/board_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+
+#include "game/message_box.h"
+#include "shell/settings_memory.h"
+#include "show/command_ids.h"
+
+namespace gz {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakeClock : public ShowClock {
+public:
+    uint32_t nowMs() override { return now; }
+    uint32_t now = 1000;
+};
+
+class FakePlatform : public ViewPlatform {
+public:
+    MessageBoxes& messageBoxes() override { return boxes; }
+    bool chooseFolder(const std::string& title, const std::string& start, std::string& chosen) override
+    {
+        titles.push_back(title);
+        chooserStart = start;
+        if (!folderAnswer)
+            return false;
+        chosen = *folderAnswer;
+        return true;
+    }
+    bool askValue(const std::string& title, const std::string& prompt, int32_t& value) override
+    {
+        titles.push_back(title);
+        prompts.push_back(prompt);
+        shownValue = value;
+        if (values.empty())
+            return false;
+        value = values.front();
+        values.pop_front();
+        return true;
+    }
+    bool askText(const std::string& title, const std::string&, std::string& text) override
+    {
+        titles.push_back(title);
+        shownText = text;
+        if (!textAnswer)
+            return false;
+        text = *textAnswer;
+        return true;
+    }
+    bool askNewPicture(int32_t& number, NewGameRequest&) override
+    {
+        newPictureShown = number;
+        return false;
+    }
+    void postCommand(int32_t id) override { posted.push_back(id); }
+    void updateCanvas() override {}
+    void comPortChanged(int32_t port) override { comPort = port; }
+    void captureMouse() override {}
+    void releaseMouse() override {}
+    void setCursor(CursorKind) override {}
+    bool isControlDown() override { return false; }
+    void warningBeep() override {}
+    void invalidate(const BoardRect&) override {}
+    void repaintNow() override {}
+    void sortOrderChanged() override {}
+    bool cursorPos(ScreenPoint&) override { return false; }
+    void setCursorPos(ScreenPoint) override {}
+
+    ScriptedMessageBoxes boxes;
+    std::vector<std::string> titles, prompts;
+    std::optional<std::string> folderAnswer, textAnswer;
+    std::string chooserStart, shownText;
+    std::deque<int32_t> values;
+    int32_t shownValue = 0, newPictureShown = -99, comPort = -1;
+    std::vector<int32_t> posted;
+};
+
+class BoardViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = fs::temp_directory_path() / ("gz-board-view-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root);
+        library = (root / "Games").string();
+        fs::copy(GZ_DEMO_LIBRARY, library, fs::copy_options::recursive);
+        settings.writeString("Software\\Mervo\\GameZinko", "PicPath", library + "/");
+        make();
+    }
+    void TearDown() override
+    {
+        view.reset();
+        fs::remove_all(root);
+    }
+    void make()
+    {
+        view = std::make_unique<BoardView>(settings, platform, clock, nullptr);
+        view->created();
+        view->resize(640, 480);
+    }
+    void mode(int m) { view->execute(cmd::kModeFirst + m); }
+
+    fs::path root;
+    std::string library;
+    MemorySettingsBackend settings;
+    FakePlatform platform;
+    FakeClock clock;
+    std::unique_ptr<BoardView> view;
+};
+
+TEST_F(BoardViewTest, EnableAndTickRulesFollowTheMode)
+{
+    struct Case { int32_t id; bool playEnabled, drawEnabled, drawChecked; };
+    const Case cases[] = {
+        {cmd::kNew, false, true, false},
+        {cmd::kToolMovePoints, false, true, false},
+        {cmd::kToolDrawPolygon, false, true, true},   // the initial tool
+        {cmd::kToolDelete, false, true, false},
+        {cmd::kSave, false, false, false},            // nothing modified
+        {cmd::kPicturePath, true, true, false},
+        {cmd::kSwitchTime, true, true, false},
+        {cmd::kNextGameNumber, true, true, false},
+        {cmd::kPolygonInfo, true, true, true},        // PolyInfo defaults to on
+        {cmd::kBlackCover, true, true, false},
+        {cmd::kStarsLarge, true, true, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(view->isEnabled(c.id), c.playEnabled) << c.id;
+    mode(1);
+    for (const Case& c : cases) {
+        EXPECT_EQ(view->isEnabled(c.id), c.drawEnabled) << c.id;
+        EXPECT_EQ(view->isChecked(c.id), c.drawChecked) << c.id;
+    }
+    view->execute(cmd::kToolMovePoints);
+    EXPECT_TRUE(view->isChecked(cmd::kToolMovePoints));
+    EXPECT_FALSE(view->isChecked(cmd::kToolDrawPolygon));
+}
+
+TEST_F(BoardViewTest, DisabledCommandsDoNothingWhateverTheSource)
+{
+    view->execute(cmd::kToolDelete);   // outside draw mode: disabled
+    mode(1);
+    EXPECT_TRUE(view->isChecked(cmd::kToolDrawPolygon));
+    mode(0);
+    view->execute(cmd::kNew);
+    EXPECT_EQ(platform.newPictureShown, -99);
+    mode(1);
+    view->execute(cmd::kNew);
+    EXPECT_EQ(platform.newPictureShown, 1);
+}
+
+TEST_F(BoardViewTest, SwitchTimeIsClampedAsAnUnsignedNumber)
+{
+    struct Case { int32_t entered; uint32_t stored; };
+    const Case cases[] = {{1500, 2000}, {12000, 10000}, {-5, 10000}, {7000, 7000}, {2000, 2000}};
+    for (const Case& c : cases) {
+        platform.values = {c.entered};
+        view->execute(cmd::kSwitchTime);
+        EXPECT_EQ(view->show().switchTime, c.stored) << c.entered;
+    }
+    EXPECT_EQ(platform.titles.back(), "Schaltzeit einstellen");
+    EXPECT_EQ(platform.prompts.back(), "Weiterschaltzeit in Millisekunden (2000...10000) :");
+    platform.values.clear();   // cancel keeps the time
+    view->execute(cmd::kSwitchTime);
+    EXPECT_EQ(view->show().switchTime, 2000u);
+}
+
+TEST_F(BoardViewTest, NextGameNumberWaitsInPlayModeAndLoadsInDrawMode)
+{
+    platform.values = {5};
+    view->execute(cmd::kNextGameNumber);
+    EXPECT_EQ(platform.shownValue, 1);             // gameNumber + 1
+    EXPECT_EQ(view->game().gameNumber, 4);          // the next F5 loads 5
+    EXPECT_EQ(view->game().polygonCount, 0);        // nothing loaded
+    view->execute(cmd::kStartNextPicture);
+    EXPECT_EQ(view->game().gameNumber, 5);
+
+    view->execute(cmd::kUncoverPicture);
+    mode(1);
+    platform.values = {3};
+    view->execute(cmd::kNextGameNumber);
+    EXPECT_EQ(view->game().gameNumber, 3);
+    EXPECT_GT(view->game().polygonCount, 0);        // loaded at once
+
+    for (int32_t bad : {3, 1000, -1}) {             // same number, out of range
+        platform.values = {bad};
+        view->execute(cmd::kNextGameNumber);
+        EXPECT_EQ(view->game().gameNumber, 3) << bad;
+    }
+}
+
+TEST_F(BoardViewTest, StarSizeKeepsTheCounts)
+{
+    for (int i = 0; i < 7; ++i)
+        view->execute(cmd::kLeftStarUp);
+    view->execute(cmd::kStarsTwoRows);
+    EXPECT_EQ(view->show().stars[0], 7);
+    EXPECT_EQ(view->engine().starLimit(), 25);
+    EXPECT_TRUE(view->isChecked(cmd::kStarsTwoRows));
+    EXPECT_FALSE(view->isChecked(cmd::kStarsLarge));
+}
+
+TEST_F(BoardViewTest, PicturePathChooser)
+{
+    // The stored path keeps its trailing separator until chosen again.
+    platform.folderAnswer = "/srv/quiz/Bilder/";
+    view->execute(cmd::kPicturePath);
+    EXPECT_EQ(platform.titles.back(), "Pfad mit Bildern");
+    EXPECT_EQ(view->picturePath(), "/srv/quiz/Bilder");
+
+    view->setPicturePath("/media/stick/");
+    EXPECT_EQ(view->picturePath(), "/media/stick");
+    EXPECT_EQ(view->rememberedPicturePath(), "/srv/quiz/Bilder");
+    platform.folderAnswer.reset();   // cancel
+    view->execute(cmd::kPicturePath);
+    EXPECT_EQ(platform.chooserStart, "/srv/quiz/Bilder");   // opens at the remembered path
+    EXPECT_EQ(view->picturePath(), "/media/stick");
+}
+
+TEST_F(BoardViewTest, MissingPicturePathPostsTheChooser)
+{
+    EXPECT_TRUE(platform.posted.empty());
+    view.reset();
+    settings.writeString("Software\\Mervo\\GameZinko", "PicPath", library + "/Game001/Pic.png");   // a file
+    make();
+    ASSERT_EQ(platform.posted.size(), 1u);
+    EXPECT_EQ(platform.posted[0], cmd::kPicturePath);
+}
+
+TEST_F(BoardViewTest, ComPortChoice)
+{
+    platform.textAnswer = "com3";
+    view->execute(cmd::kChooseComPort);
+    EXPECT_EQ(platform.shownText, "COM1");
+    EXPECT_EQ(platform.comPort, 2);
+    EXPECT_EQ(view->options().comPort, 2);
+}
+
+TEST_F(BoardViewTest, OptionsAreWrittenWhenTheViewGoes)
+{
+    platform.values = {3000};
+    view->execute(cmd::kSwitchTime);
+    view->execute(cmd::kBlackCover);
+    view->execute(cmd::kPolygonInfo);
+    view->execute(cmd::kStarsSmall);
+    view.reset();
+    ViewSettings s = readViewSettings(settings);
+    EXPECT_EQ(s.switchTime, 3000);
+    EXPECT_EQ(s.colorMode, 1);
+    EXPECT_EQ(s.polyInfo, 0);
+    EXPECT_EQ(s.starSize, 2);
+    EXPECT_EQ(s.picPath, library + "/");
+}
+
+TEST_F(BoardViewTest, SaveWritesOnlyAModifiedGame)
+{
+    mode(1);
+    ASSERT_EQ(view->game().gameNumber, 1);
+    EXPECT_FALSE(view->isEnabled(cmd::kSave));
+    view->game().modified = true;
+    view->game().polygonCount -= 1;
+    ASSERT_TRUE(view->isEnabled(cmd::kSave));
+    view->execute(cmd::kSave);
+    EXPECT_FALSE(view->game().modified);
+    EXPECT_TRUE(platform.boxes.shown.empty());   // no question
+    GameContent again;
+    ASSERT_TRUE(view->store().load(1, again));
+    EXPECT_EQ(again.polygonCount, view->game().polygonCount);
+}
+
+}  // namespace
+}  // namespace gz
