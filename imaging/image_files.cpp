@@ -122,6 +122,9 @@ Writer writerFor(int format)
     case kImageFormatGif:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) { writeGif(o, i, c); },
                 general("Fehler beim Erzeugen der Datei"), general("Error writing to GIF file")};
+    case kImageFormatEps:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeEps(o, i); },
+                [] { return EEpsFileOpenError(); }, [] { return EEpsFileWriteError(); }};
     case kImageFormatXwd:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeXwd(o, i); },
                 [] { return EXwdFileOpenError(); }, [] { return EXwdFileWriteError(); }};

@@ -753,6 +753,15 @@ TEST(OtherFormats, WriteAndReadBack)
     ASSERT_EQ(loadImageMemory(big.data(), big.size(), manyBack), kImageFileOk) << imageFileLastError();
     EXPECT_EQ(manyBack.bitsPerPixel(), 24);
     EXPECT_EQ(coloursOf(manyBack), coloursOf(many));
+    // EPS is written for printing only; it carries the picture as hex data.
+    const RasterImage small = pattern(24, 2, 1);
+    Bytes eps;
+    ASSERT_EQ(saveImageMemory(kImageFormatEps, small, eps), kImageFileOk);
+    const std::string epsText(eps.begin(), eps.end());
+    EXPECT_EQ(epsText.rfind("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 2 1\n", 0), 0u);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%06x%06x", small.colourAt(0, 0) & 0xFFFFFF, small.colourAt(1, 0) & 0xFFFFFF);
+    EXPECT_NE(epsText.find(std::string("false 3 colorimage\n") + hex + "\n"), std::string::npos) << epsText;
     const RasterImage one = pattern(24, 2, 2);
     Bytes file;
     ASSERT_EQ(saveImageMemory(kImageFormatXpm, one, file), kImageFileOk);
