@@ -1,12 +1,15 @@
 // GameZinko: the quiz show. Starts the application, or with "--send" asks
 // a running instance (see shell/message_client.h).
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -62,10 +65,31 @@ bool hasPathArgument(const std::vector<std::string>& args)
     return false;
 }
 
+// GZ_STARTUP_TRACE=1 prints the time from the start of main() to the first
+// painted board frame, for measuring start-up.
+class FirstFrameProbe : public QObject {
+public:
+    explicit FirstFrameProbe(const QElapsedTimer& since) : since_(since) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("BoardCanvas") && !done_) {
+            done_ = true;
+            std::fprintf(stderr, "first frame after %lld ms\n", static_cast<long long>(since_.elapsed()));
+        }
+        return false;
+    }
+
+private:
+    const QElapsedTimer& since_;
+    bool done_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "--send") {
         QCoreApplication client(argc, argv);
@@ -73,6 +97,9 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    FirstFrameProbe probe(sinceStart);
+    if (qEnvironmentVariableIsSet("GZ_STARTUP_TRACE"))
+        app.installEventFilter(&probe);
     QApplication::setApplicationName(QStringLiteral("GameZinko"));
     QApplication::setOrganizationName(QStringLiteral("Mervo"));
     QGuiApplication::setDesktopFileName(QStringLiteral("de.mervo.GameZinko"));
