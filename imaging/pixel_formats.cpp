@@ -1,6 +1,8 @@
 #include "imaging/pixel_formats.h"
 
 #include <cstring>
+#include <cwchar>
+
 
 namespace gz::pixfmt {
 namespace {
@@ -176,10 +178,18 @@ void fill24(RasterImage& img, int y, int x0, int x1, uint32_t c)
 {
     uint8_t* p = img.row(y) + 3 * x0;
     const uint8_t b = static_cast<uint8_t>(c), g = static_cast<uint8_t>(c >> 8), r = static_cast<uint8_t>(c >> 16);
-    for (int x = x0; x <= x1; ++x, p += 3) {
-        p[0] = b;
-        p[1] = g;
-        p[2] = r;
+    const std::size_t n = static_cast<std::size_t>(x1 - x0 + 1);
+    const std::size_t first = n < 16 ? n : 16;
+    for (std::size_t i = 0; i < first; ++i) {
+        p[3 * i] = b;
+        p[3 * i + 1] = g;
+        p[3 * i + 2] = r;
+    }
+    // Long spans: keep doubling the filled part; the library copy is wide.
+    for (std::size_t done = first; done < n;) {
+        const std::size_t chunk = done < n - done ? done : n - done;
+        std::memcpy(p + 3 * done, p, 3 * chunk);
+        done += chunk;
     }
 }
 void readColours24(const RasterImage& img, int y, int x0, int n, uint32_t* out)
@@ -221,6 +231,22 @@ void fill32(RasterImage& img, int y, int x0, int x1, uint32_t c)
                               static_cast<uint8_t>(c >> 24)};
     uint32_t word;
     std::memcpy(&word, bytes, 4);
+    if ((reinterpret_cast<std::uintptr_t>(p) & 3) == 0) {
+        // Rows of owned (and sensibly supplied) memory are word aligned.
+        // Where wide characters are 32 bits the library's wide fill is the
+        // fastest word fill at hand.
+        if constexpr (sizeof(wchar_t) == 4) {
+            wchar_t w;
+            std::memcpy(&w, &word, 4);
+            std::wmemset(reinterpret_cast<wchar_t*>(p), w, static_cast<std::size_t>(x1 - x0 + 1));
+        } else {
+            typedef uint32_t __attribute__((may_alias)) Word;
+            Word* w = reinterpret_cast<Word*>(p);
+            for (int x = x0; x <= x1; ++x)
+                *w++ = word;
+        }
+        return;
+    }
     for (int x = x0; x <= x1; ++x, p += 4)
         std::memcpy(p, &word, 4);
 }

@@ -6,6 +6,8 @@
 // of the Bresenham error term rather than by stepping from the edge's start,
 // which keeps far-off (clipped) points cheap and exact.
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 #include "imaging/pixel_formats.h"
@@ -25,7 +27,32 @@ int64_t floorDiv(Wide a, Wide b)   // b > 0
     const Wide q = a / b;
     return static_cast<int64_t>((a % b != 0 && a < 0) ? q - 1 : q);
 }
-int64_t ceilDiv(Wide a, Wide b) { return -floorDiv(-a, b); }
+
+// floor((a * k + b) / d) for k = k0, k0 + 1, ...: one wide division to
+// start, then an integer error term per step.
+struct FloorStepper {
+    int64_t q = 0, r = 0;     // quotient and remainder (0 <= r < d)
+    int64_t wholeStep = 0, partStep = 0, d = 1;
+
+    void start(int64_t a, int64_t b, int64_t divisor, int64_t k0)
+    {
+        d = divisor;
+        wholeStep = a / d;
+        partStep = a % d;
+        const Wide n = static_cast<Wide>(a) * k0 + b;
+        q = floorDiv(n, d);
+        r = static_cast<int64_t>(n - static_cast<Wide>(q) * d);
+    }
+    void step()
+    {
+        q += wholeStep;
+        r += partStep;
+        if (r >= d) {
+            r -= d;
+            ++q;
+        }
+    }
+};
 
 // A non-horizontal edge from its upper end (xa, ya) to its lower end.
 struct Edge {
@@ -33,6 +60,8 @@ struct Edge {
     int64_t dx, dy;   // |xb - xa|, yb - ya > 0
     int sx;           // x step, -1 or +1
     int direction;    // +1 when the polygon runs downwards along it, -1 upwards
+    int64_t nextRow = INT64_MIN;   // row the stepper is prepared for
+    FloorStepper stepper;
 
     static Edge between(RasterPoint p, RasterPoint q)
     {
@@ -47,31 +76,44 @@ struct Edge {
         e.dx = std::llabs(e.xb - e.xa);
         e.dy = e.yb - e.ya;
         e.sx = e.xb >= e.xa ? 1 : -1;
+        e.nextRow = INT64_MIN;
         return e;
     }
 
     // Pixels [left, right] the line covers on row y (ya <= y <= yb). The
-    // midpoint decision "step when the error is above 0" gives the offsets
-    // below; equal to stepping the usual error term from (xa, ya).
-    void runOn(int64_t y, int64_t& left, int64_t& right) const
+    // midpoint rule "step when the error is above 0", started at (xa, ya),
+    // puts row k = y - ya at these x offsets (in steps of sx):
+    //   steep (dx <= dy):  floor((2 dx k + dy - 1) / 2dy)
+    //   shallow:           S(k) .. S(k + 1) - 1 within 0 .. dx, where
+    //                      S(k) = floor((2 dx k - dx + 2 dy) / 2dy).
+    // Rows are asked for in increasing order, so the offsets are stepped.
+    void runOn(int64_t y, int64_t& left, int64_t& right)
     {
-        const Wide k = y - ya, wdx = dx, wdy = dy;
-        int64_t j0, j1;   // offsets along x, in steps of sx
-        if (dx <= dy) {
-            j0 = j1 = floorDiv(2 * k * wdx + wdy - 1, 2 * wdy);
-        } else {
-            j0 = k == 0 ? 0 : ceilDiv(2 * wdx * k - wdx + 1, 2 * wdy);
-            j1 = k == wdy ? dx : ceilDiv(2 * wdx * (k + 1) - wdx + 1, 2 * wdy) - 1;
+        const int64_t k = y - ya;
+        const bool steep = dx <= dy;
+        if (y != nextRow) {
+            if (steep)
+                stepper.start(2 * dx, dy - 1, 2 * dy, k);
+            else
+                stepper.start(2 * dx, 2 * dy - dx, 2 * dy, k);
         }
+        int64_t j0, j1;
+        if (steep) {
+            j0 = j1 = stepper.q;
+        } else {
+            j0 = std::max<int64_t>(0, stepper.q);
+            stepper.step();
+            j1 = std::min<int64_t>(dx, stepper.q - 1);
+        }
+        if (steep)
+            stepper.step();
+        nextRow = y + 1;
         const int64_t x0 = xa + sx * j0, x1 = xa + sx * j1;
         left = std::min(x0, x1);
         right = std::max(x0, x1);
     }
 };
 
-struct Run {
-    int64_t left, right;
-};
 
 }  // namespace
 
@@ -94,7 +136,7 @@ static void drawLine(RasterImage& image, const pixfmt::PixelFormat* format, Rast
         spanClipped(image, format, a.y, std::min(a.x, b.x), std::max(a.x, b.x), colour);
         return;
     }
-    const Edge e = Edge::between(a, b);
+    Edge e = Edge::between(a, b);
     const int64_t y0 = std::max<int64_t>(e.ya, 0), y1 = std::min<int64_t>(e.yb, image.height() - 1);
     for (int64_t y = y0; y <= y1; ++y) {
         int64_t l, r;
@@ -137,82 +179,115 @@ bool RasterImage::fillPolygon(const RasterPoint* points, int count, uint32_t col
 
     // Edge i runs from point i to point i + 1 (cyclically).
     Edge edges[kMaxPolygonPoints];
-    bool horizontal[kMaxPolygonPoints];
-    int firstSloped = -1;
+    int sloped[kMaxPolygonPoints];   // indexes of the non-horizontal edges, by upper end
+    int slopedCount = 0;
     for (int i = 0; i < count; ++i) {
-        const RasterPoint p = points[i], q = points[(i + 1) % count];
-        horizontal[i] = p.y == q.y;
-        if (!horizontal[i]) {
+        const RasterPoint p = points[i], q = points[i + 1 < count ? i + 1 : 0];
+        if (p.y != q.y) {
             edges[i] = Edge::between(p, q);
-            if (firstSloped < 0)
-                firstSloped = i;
+            sloped[slopedCount++] = i;
         }
     }
+    std::sort(sloped, sloped + slopedCount, [&](int a, int b) { return edges[a].ya < edges[b].ya; });
+
+    // Where two sloped edges meet (directly or through horizontal edges) at
+    // the vertex row: the horizontal edges join the run of the edge before
+    // them, and an edge that continues the previous one in the same vertical
+    // direction joins its run, so such a vertex counts once. At a turning
+    // vertex both edges keep their own runs.
+    struct Meeting {
+        int64_t row;
+        int before, after;
+        bool merge;
+        bool horizontal;
+        int64_t left, right;   // extent of the horizontal edges
+    };
+    Meeting meetings[kMaxPolygonPoints];
+    int meetingCount = 0;
+    {
+        int first = 0;
+        while (points[first].y == points[first + 1 < count ? first + 1 : 0].y)
+            ++first;
+        int before = first;
+        bool horizontal = false;
+        int64_t left = 0, right = 0;
+        for (int step = 1; step <= count; ++step) {
+            int i = first + step;
+            if (i >= count)
+                i -= count;
+            const RasterPoint p = points[i], q = points[i + 1 < count ? i + 1 : 0];
+            if (p.y == q.y) {
+                left = horizontal ? std::min<int64_t>(left, std::min(p.x, q.x)) : std::min(p.x, q.x);
+                right = horizontal ? std::max<int64_t>(right, std::max(p.x, q.x)) : std::max(p.x, q.x);
+                horizontal = true;
+                continue;
+            }
+            meetings[meetingCount++] = {p.y, before, i, edges[before].direction == edges[i].direction,
+                                        horizontal, left, right};
+            before = i;
+            horizontal = false;
+        }
+    }
+    std::sort(meetings, meetings + meetingCount, [](const Meeting& a, const Meeting& b) { return a.row < b.row; });
 
     const int64_t y0 = std::max<int64_t>(minY, 0), y1 = std::min<int64_t>(maxY, height_ - 1);
-    Run runs[kMaxPolygonPoints];
-    int group[kMaxPolygonPoints];   // run index of each sloped edge on this row, -1 if not on it
+    int active[kMaxPolygonPoints];
+    int activeCount = 0, nextSloped = 0, nextMeeting = 0;
+    while (nextMeeting < meetingCount && meetings[nextMeeting].row < y0)
+        ++nextMeeting;
+    // Runs of this row as two arrays: each end is written and read whole.
+    int64_t runLeft[kMaxPolygonPoints], runRight[kMaxPolygonPoints];
+    bool alive[kMaxPolygonPoints];
+    int slot[kMaxPolygonPoints];   // run of each active edge on this row
     for (int64_t y = y0; y <= y1; ++y) {
+        // Edges enter at their upper end and leave after their lower end.
+        while (nextSloped < slopedCount && edges[sloped[nextSloped]].ya <= y)
+            active[activeCount++] = sloped[nextSloped++];
         int runCount = 0;
-        // Walk once round the polygon from a sloped edge. Horizontal edges on
-        // this row join the run of the sloped edge before them; a sloped edge
-        // that continues the previous one in the same vertical direction
-        // through a vertex on this row joins its run, so such a vertex counts
-        // once. At a turning vertex both edges keep their own runs.
-        int owner = -1;       // last sloped edge visited
-        int ownerRun = -1;    // its run on this row, -1 when it is not on this row
-        for (int step = 0; step <= count; ++step) {
-            const int i = (firstSloped + step) % count;
-            const RasterPoint start = points[i];
-            if (horizontal[i]) {
-                if (start.y == y && ownerRun >= 0) {
-                    const RasterPoint end = points[(i + 1) % count];
-                    Run& r = runs[ownerRun];
-                    r.left = std::min<int64_t>(r.left, std::min(start.x, end.x));
-                    r.right = std::max<int64_t>(r.right, std::max(start.x, end.x));
-                }
+        for (int a = 0; a < activeCount;) {
+            Edge& e = edges[active[a]];
+            if (e.yb < y) {
+                active[a] = active[--activeCount];
                 continue;
             }
-            const Edge& e = edges[i];
-            const bool onRow = e.ya <= y && y <= e.yb;
-            const bool joins = onRow && ownerRun >= 0 && start.y == y && edges[owner].direction == e.direction;
-            if (step == count) {
-                // Back at the first edge: merge its run into the last one.
-                if (joins && group[i] >= 0 && group[i] != ownerRun) {
-                    Run& r = runs[ownerRun];
-                    r.left = std::min(r.left, runs[group[i]].left);
-                    r.right = std::max(r.right, runs[group[i]].right);
-                    runs[group[i]] = runs[--runCount];
-                }
-                break;
-            }
-            if (!onRow) {
-                group[i] = -1;
-                owner = i;
-                ownerRun = -1;
-                continue;
-            }
-            int64_t l, r;
-            e.runOn(y, l, r);
-            if (joins) {
-                Run& run = runs[ownerRun];
-                run.left = std::min(run.left, l);
-                run.right = std::max(run.right, r);
-                group[i] = ownerRun;
-            } else {
-                runs[runCount] = {l, r};
-                group[i] = runCount++;
-            }
-            owner = i;
-            ownerRun = group[i];
+            e.runOn(y, runLeft[runCount], runRight[runCount]);
+            alive[runCount] = true;
+            slot[active[a]] = runCount++;
+            ++a;
         }
-
-        std::sort(runs, runs + runCount, [](const Run& a, const Run& b) { return a.left < b.left; });
+        for (; nextMeeting < meetingCount && meetings[nextMeeting].row == y; ++nextMeeting) {
+            const Meeting& m = meetings[nextMeeting];
+            const int run = slot[m.before];
+            if (m.horizontal) {
+                runLeft[run] = std::min(runLeft[run], m.left);
+                runRight[run] = std::max(runRight[run], m.right);
+            }
+            if (m.merge) {
+                const int other = slot[m.after];
+                runLeft[run] = std::min(runLeft[run], runLeft[other]);
+                runRight[run] = std::max(runRight[run], runRight[other]);
+                alive[other] = false;
+            }
+        }
+        // Survivors sorted by their left end (insertion sort: a handful).
+        int n = 0;
+        for (int r = 0; r < runCount; ++r) {
+            if (!alive[r])
+                continue;
+            const int64_t left = runLeft[r], right = runRight[r];
+            int j = n++;
+            for (; j > 0 && runLeft[j - 1] > left; --j) {
+                runLeft[j] = runLeft[j - 1];
+                runRight[j] = runRight[j - 1];
+            }
+            runLeft[j] = left;
+            runRight[j] = right;
+        }
         int k = 0;
-        for (; k + 1 < runCount; k += 2)
-            spanClipped(*this, format, y, runs[k].left, std::max(runs[k].right, runs[k + 1].right), colour);
-        if (k < runCount)   // an odd run still has its edge pixels drawn
-            spanClipped(*this, format, y, runs[k].left, runs[k].right, colour);
+        for (; k + 1 < n; k += 2)
+            spanClipped(*this, format, y, runLeft[k], std::max(runRight[k], runRight[k + 1]), colour);
+        if (k < n)   // an odd run still has its edge pixels drawn
+            spanClipped(*this, format, y, runLeft[k], runRight[k], colour);
     }
     return true;
 }

@@ -22,6 +22,7 @@ RasterImage& RasterImage::operator=(RasterImage&& other) noexcept
         release();
         pixels_ = std::exchange(other.pixels_, nullptr);
         ownsPixels_ = std::exchange(other.ownsPixels_, false);
+        ownedBytes_ = std::exchange(other.ownedBytes_, 0);
         width_ = std::exchange(other.width_, 0);
         height_ = std::exchange(other.height_, 0);
         bpp_ = std::exchange(other.bpp_, 0);
@@ -65,6 +66,7 @@ void RasterImage::release()
         std::free(pixels_);
     pixels_ = nullptr;
     ownsPixels_ = false;
+    ownedBytes_ = 0;
     width_ = height_ = 0;
     stride_ = 0;
     read_ = nullptr;
@@ -74,21 +76,30 @@ void RasterImage::release()
 bool RasterImage::create(int bitsPerPixel, int width, int height, std::optional<uint32_t> fill,
                          uint8_t* callerMemory)
 {
+    const pixfmt::PixelFormat* format = pixfmt::formatFor(bitsPerPixel);
+    const bool sizeOk = width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide;
+    const int stride = sizeOk && format ? strideFor(bitsPerPixel, width) : 0;
+    const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(sizeOk ? height : 0);
+    // An owned allocation of exactly the new size is kept: the board
+    // recreates its cover image at the same size on every redraw.
+    uint8_t* reuse = nullptr;
+    if (sizeOk && format && !callerMemory && ownsPixels_ && ownedBytes_ == bytes) {
+        reuse = pixels_;
+        pixels_ = nullptr;
+        ownsPixels_ = false;
+    }
     release();
     paletteSize_ = 0;
     bpp_ = 0;
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) {
+    if (!sizeOk) {
         error_ = kImageErrorSize;
         return false;
     }
-    const pixfmt::PixelFormat* format = pixfmt::formatFor(bitsPerPixel);
     if (!format) {
         error_ = kImageErrorFormat;
         return false;
     }
-    const int stride = strideFor(bitsPerPixel, width);
-    const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-    uint8_t* memory = callerMemory;
+    uint8_t* memory = callerMemory ? callerMemory : reuse;
     if (!memory) {
         memory = static_cast<uint8_t*>(std::malloc(bytes));
         if (!memory) {
@@ -98,6 +109,7 @@ bool RasterImage::create(int bitsPerPixel, int width, int height, std::optional<
     }
     pixels_ = memory;
     ownsPixels_ = callerMemory == nullptr;
+    ownedBytes_ = ownsPixels_ ? bytes : 0;
     width_ = width;
     height_ = height;
     bpp_ = bitsPerPixel;

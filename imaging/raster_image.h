@@ -124,6 +124,7 @@ public:
 private:
     uint8_t* pixels_ = nullptr;
     bool ownsPixels_ = false;
+    std::size_t ownedBytes_ = 0;   // size of the owned allocation
     int width_ = 0;
     int height_ = 0;
     int bpp_ = 0;

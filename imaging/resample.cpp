@@ -17,23 +17,28 @@ struct AxisMap {
     std::vector<uint32_t> weightAt;    // index of the first weight in weights
     std::vector<uint16_t> weights;     // 1..256 per touched source pixel
     std::vector<uint32_t> span;        // end - start
-    std::vector<uint64_t> reciprocal;  // for exact division by span
+    std::vector<uint32_t> reciprocal;  // for exact division by span
     std::vector<uint8_t> shift;
 };
 
-// q = floor(a / d) as (a * m) >> s, exact for every a <= 255 * d when d < 2^24:
-// with s = 32 + ceil(log2 d) and m = floor(2^s / d) + 1 the error term a*(m -
-// 2^s/d)/2^s stays below 1/d, and a * m stays below 2^63.
-void reciprocalFor(uint32_t d, uint64_t& m, uint8_t& s)
+// q = floor(a / d) as (a * m) >> s, exact for every a <= 255 * d when
+// d <= 2^23: with 2^s > 255 d^2 and m = floor(2^s / d) + 1 the error
+// a (m - 2^s/d) / 2^s stays below 1/d. m then stays below 2^32 and a * m
+// below 2^63, so the division becomes one 32 x 32 -> 64-bit multiply.
+void reciprocalFor(uint32_t d, uint32_t& m, uint8_t& s)
 {
-    int l = 0;
-    while ((uint64_t{1} << l) < d)
-        ++l;
-    s = static_cast<uint8_t>(32 + l);
-    m = (uint64_t{1} << s) / d + 1;
+    const uint64_t bound = uint64_t{255} * d * d;
+    int shift = 0;
+    while ((uint64_t{1} << shift) <= bound)
+        ++shift;
+    s = static_cast<uint8_t>(shift);
+    m = static_cast<uint32_t>((uint64_t{1} << shift) / d + 1);
 }
 
-inline uint32_t divide(uint32_t a, uint64_t m, uint8_t s) { return static_cast<uint32_t>((a * m) >> s); }
+inline uint32_t divide(uint32_t a, uint32_t m, uint8_t s)
+{
+    return static_cast<uint32_t>((static_cast<uint64_t>(a) * m) >> s);
+}
 
 AxisMap buildAxis(int s, int d)
 {
@@ -165,7 +170,7 @@ void averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my
             for (std::size_t j = 0; j < n; ++j)
                 a[j] += weight * src[j];
         }
-        const uint64_t m = my.reciprocal[i];
+        const uint32_t m = my.reciprocal[i];
         const uint8_t s = my.shift[i];
         for (std::size_t j = 0; j < n; ++j)
             line[j] = static_cast<uint8_t>(divide(acc[j], m, s));
