@@ -252,6 +252,7 @@ void BoardRenderer::renderPicture(ShowState& show, const GameContent& game, View
     RasterImage& back = canvas.backBuffer();
     const BoardRect area = pictureAreaRect(layout_, width_, height_);
     const int revealCount = show.revealCount;
+    const bool forced = show.drawnRevealCount == kRevealForceRedraw;
     show.drawnRevealCount = revealCount;
     // A window narrower than both strips has no picture area; a negative
     // width would fill leftwards over the strips.
@@ -262,23 +263,15 @@ void BoardRenderer::renderPicture(ShowState& show, const GameContent& game, View
     const int dw = fit.width;
     const int dh = fit.height;
     if (dw > 0 && dh > 0) {
-        const RasterImage& pic = game.picture;
-        const int depth = pic.bitsPerPixel();
-        if (pic.isEmpty()) {
-            // Nothing to show: the cover is drawn over the background alone.
-            coverImage_.create(24, dw, dh, 0u);
-        } else if (dw == pic.width() && dh == pic.height()) {
-            if (depth == 24 || depth == 32) {
-                coverImage_.copyFrom(pic);
-            } else {
-                // Indexed and packed pictures are widened, so cover colours
-                // and label ink are colour values, not palette indexes.
-                coverImage_.create(24, dw, dh, 0u);
-                coverImage_.blit(pic, 0, 0);
-            }
-        } else {
-            coverImage_.resample(pic, dw, dh, kResampleAreaAverage);
-        }
+        if (forced || !scaledMatches(game.picture, dw, dh))
+            scalePicture(game.picture, dw, dh);
+        // Same size as last time: copy over the old cover rather than
+        // allocating (and faulting in) megabytes on every uncover step.
+        if (coverImage_.width() == dw && coverImage_.height() == dh &&
+            coverImage_.bitsPerPixel() == scaledPicture_.bitsPerPixel())
+            std::memcpy(coverImage_.bits(), scaledPicture_.bits(), scaledPicture_.byteSize());
+        else
+            coverImage_.copyFrom(scaledPicture_);
         const bool black = options_.blackCover && mode != ViewMode::Sort;
         paintCover(revealCount, game, black, dw, dh);
         back.blit(coverImage_, area.x + (area.w - dw) / 2, area.y + (area.h - dh) / 2);
@@ -286,6 +279,38 @@ void BoardRenderer::renderPicture(ShowState& show, const GameContent& game, View
         coverImage_.release();
     }
     canvas.invalidate(area.x, area.y, area.w, area.h);
+}
+
+bool BoardRenderer::scaledMatches(const RasterImage& picture, int dw, int dh) const
+{
+    return !scaledPicture_.isEmpty() && scaledPicture_.width() == dw &&
+           scaledPicture_.height() == dh && scaledFrom_ == picture.bits() &&
+           scaledFromWidth_ == picture.width() && scaledFromHeight_ == picture.height() &&
+           scaledFromDepth_ == picture.bitsPerPixel();
+}
+
+void BoardRenderer::scalePicture(const RasterImage& pic, int dw, int dh)
+{
+    // Kept at the back buffer's 32 bits: every redraw then copies it to the
+    // cover and the cover to the back buffer byte for byte, and cover
+    // colours and label ink are colours even for indexed pictures.
+    if (pic.isEmpty()) {
+        // Nothing to show: the cover is drawn over the background alone.
+        scaledPicture_.create(32, dw, dh, 0u);
+    } else if (dw == pic.width() && dh == pic.height()) {
+        if (pic.bitsPerPixel() == 32) {
+            scaledPicture_.copyFrom(pic);
+        } else {
+            scaledPicture_.create(32, dw, dh, 0u);
+            scaledPicture_.blit(pic, 0, 0);
+        }
+    } else {
+        scaledPicture_.resample(pic, dw, dh, kResampleAreaAverage | kResampleTo32Bits);
+    }
+    scaledFrom_ = pic.bits();
+    scaledFromWidth_ = pic.width();
+    scaledFromHeight_ = pic.height();
+    scaledFromDepth_ = pic.bitsPerPixel();
 }
 
 void BoardRenderer::paintCover(int revealCount, const GameContent& game, bool blackCover,

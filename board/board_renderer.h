@@ -120,6 +120,8 @@ private:
     void renderFrame(BoardCanvas& canvas);
     void renderPicture(ShowState& show, const GameContent& game, ViewMode mode,
                        BoardCanvas& canvas);
+    bool scaledMatches(const RasterImage& picture, int dw, int dh) const;
+    void scalePicture(const RasterImage& picture, int dw, int dh);
     void paintCover(int revealCount, const GameContent& game, bool blackCover, int dw, int dh);
     void renderBanner(ShowState& show, BoardCanvas& canvas);
 
@@ -131,6 +133,14 @@ private:
     RasterImage stars_[3];
     RasterImage currentStar_;
     RasterImage coverImage_;
+    // The picture scaled to the picture area, made again on a forced redraw
+    // (drawnRevealCount -2: a game load, a resize, a new layout) or when the
+    // picture or the target size differs; uncover steps reuse it.
+    RasterImage scaledPicture_;
+    const uint8_t* scaledFrom_ = nullptr;
+    int scaledFromWidth_ = 0;
+    int scaledFromHeight_ = 0;
+    int scaledFromDepth_ = 0;
     RasterImage bannerImage_;
     uint8_t cellCache_[kPlayerCount][kMaxStarCells];
     uint8_t lastDrawnState_[kPlayerCount] = {};
