@@ -140,9 +140,103 @@ bool samePathIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string childFolder(std::string_view parent, std::string_view name)
+{
+    std::string out(parent);
+    if (out.empty() || out.back() != '/')
+        out += '/';
+    out += name;
+    return out;
+}
+
+namespace {
+
+// True when `root` is `path` or a folder above it.
+bool isAtOrAbove(std::string_view root, std::string_view path, bool ignoreCase)
+{
+    if (root.empty() || root.size() > path.size())
+        return false;
+    std::string_view head = path.substr(0, root.size());
+    if (ignoreCase ? !samePathIgnoringCase(head, root) : head != root)
+        return false;
+    return path.size() == root.size() || root.back() == '/' || path[root.size()] == '/';
+}
+
+}  // namespace
+
+std::string resolveNetworkPath(std::string_view path, const std::vector<NetworkMount>& mounts)
+{
+    if (!isNetworkPath(path))
+        return std::string(path);
+    const NetworkMount* best = nullptr;
+    for (const NetworkMount& m : mounts) {
+        std::string share = normalizeFolderPath(m.share, "/");
+        if (!isNetworkPath(share) || share == "//" || m.mountPoint.empty())
+            continue;
+        if (isAtOrAbove(share, path, true) && (!best || share.size() > best->share.size()))
+            best = &m;
+    }
+    if (!best)
+        return {};
+    std::string share = normalizeFolderPath(best->share, "/");
+    std::string rest(path.substr(share.size()));
+    std::string out = normalizeFolderPath(best->mountPoint, "/");
+    if (!rest.empty())
+        out = normalizeFolderPath(out + rest, "/");
+    return out;
+}
+
+std::string networkShareOfDevice(std::string_view fsType, std::string_view device)
+{
+    std::string d(device);
+    for (char& c : d)
+        if (c == '\\')
+            c = '/';
+    if (isNetworkPath(d) && d.size() > 2)
+        return normalizeFolderPath(d, "/");
+    if (fsType.substr(0, 3) == "nfs") {
+        std::size_t colon = d.find(':');
+        if (colon != std::string::npos && colon > 0 && colon + 1 < d.size() && d[colon + 1] == '/')
+            return normalizeFolderPath("//" + d.substr(0, colon) + d.substr(colon + 1), "/");
+    }
+    return {};
+}
+
+int containingRoot(std::string_view path, const std::vector<std::string>& roots)
+{
+    int best = -1;
+    const bool network = isNetworkPath(path);
+    for (std::size_t i = 0; i < roots.size(); ++i)
+        if (isNetworkPath(roots[i]) == network && isAtOrAbove(roots[i], path, false) &&
+            (best < 0 || roots[i].size() > roots[best].size()))
+            best = static_cast<int>(i);
+    return best;
+}
+
+bool isBrowsableVolume(std::string_view fsType, std::string_view mountPoint)
+{
+    static constexpr std::string_view kPseudo[] = {
+        "proc",      "sysfs",   "devtmpfs", "devpts",    "cgroup",     "cgroup2",  "securityfs",
+        "debugfs",   "tracefs", "pstore",   "bpf",       "mqueue",     "hugetlbfs", "configfs",
+        "fusectl",   "binfmt_misc", "autofs", "rpc_pipefs", "nsfs",    "efivarfs", "tmpfs",
+        "ramfs",     "squashfs", "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "nfsd",
+    };
+    for (std::string_view t : kPseudo)
+        if (fsType == t)
+            return false;
+    if (mountPoint.empty() || mountPoint[0] != '/')
+        return false;
+    if (isAtOrAbove("/run/media", mountPoint, false))
+        return true;
+    for (std::string_view hidden : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"})
+        if (isAtOrAbove(hidden, mountPoint, false))
+            return false;
+    return true;
+}
+
 FolderPathKind probeFolderPath(const std::string& path)
 {
-    if (path.empty())
+    if (path.empty() || isNetworkPath(path))
         return FolderPathKind::Missing;
     std::error_code ec;
     auto st = std::filesystem::status(path, ec);
@@ -153,7 +247,7 @@ FolderPathKind probeFolderPath(const std::string& path)
 
 bool createFolderPath(const std::string& path)
 {
-    if (path.empty())
+    if (path.empty() || isNetworkPath(path))
         return false;
     std::error_code ec;
     std::filesystem::create_directories(path, ec);

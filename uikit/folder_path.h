@@ -50,9 +50,41 @@ std::string withoutTrailingSeparator(std::string_view path);
 // Paths compared without regard to ASCII letter case.
 bool samePathIgnoringCase(std::string_view a, std::string_view b);
 
+// parent + "/" + name, without doubling the separator of "/" or "//".
+std::string childFolder(std::string_view parent, std::string_view name);
+
+// Network shares mounted into the local tree ("//host/share" on /mnt/share).
+struct NetworkMount {
+    std::string share;        // "//host/share"
+    std::string mountPoint;   // "/mnt/share"
+};
+// The local form of a network path: the mount whose share is the path or a
+// folder above it (letters compared without regard to case), with the rest of
+// the path appended. Empty when no mount carries the path. Any other path is
+// returned as it is.
+std::string resolveNetworkPath(std::string_view path, const std::vector<NetworkMount>& mounts);
+
+// The network name of a mounted device: "//host/share" as it stands for
+// SMB mounts, "host:/export" of NFS as "//host/export"; empty for local
+// devices.
+std::string networkShareOfDevice(std::string_view fsType, std::string_view device);
+
+// Index of the root that holds the path: the longest of `roots` that is the
+// path itself or a folder above it; -1 when none is.
+int containingRoot(std::string_view path, const std::vector<std::string>& roots);
+
+// Mounted volumes worth offering next to "/" and the home folder: real file
+// systems and network shares, not the kernel's pseudo file systems, memory
+// file systems, read-only package images or anything mounted below /proc,
+// /sys, /dev or /run (removable media under /run/media excepted).
+bool isBrowsableVolume(std::string_view fsType, std::string_view mountPoint);
+
 enum class FolderPathKind { Missing, File, Folder };
+// A network path is Missing here: on this system "//host" would silently
+// alias "/host", so it has to be resolved to its mount first.
 FolderPathKind probeFolderPath(const std::string& path);
-// Creates the folder with all missing parents; true when it is a folder afterwards.
+// Creates the folder with all missing parents; true when it is a folder
+// afterwards. Never creates below a network path (see above).
 bool createFolderPath(const std::string& path);
 
 // A remembered dialog rectangle is used again only when it lies plausibly on
