@@ -85,12 +85,8 @@ void BoardView::closing()
     engine_.viewDestroyed();
 }
 
-bool BoardView::isEnabled(int32_t id) const
+ViewCommandContext BoardView::commandContext() const
 {
-    if (cmd::isModeCommand(id))
-        return true;
-    if (isShowCommand(id))
-        return showCommandEnabled(id, show_);
     ViewCommandContext ctx;
     ctx.mode = engine_.viewMode();
     ctx.modified = game_.modified;
@@ -98,7 +94,16 @@ bool BoardView::isEnabled(int32_t id) const
     ctx.starSize = renderer_.starSizeOption();
     ctx.blackCover = renderer_.options().blackCover;
     ctx.polygonInfo = renderer_.options().polygonLabels;
-    CommandUiState s = viewCommandState(id, ctx);
+    return ctx;
+}
+
+bool BoardView::isEnabled(int32_t id) const
+{
+    if (cmd::isModeCommand(id))
+        return true;
+    if (isShowCommand(id))
+        return showCommandEnabled(id, show_);
+    CommandUiState s = viewCommandState(id, commandContext());
     return s.known && s.enabled;
 }
 
@@ -106,14 +111,7 @@ bool BoardView::isChecked(int32_t id) const
 {
     if (isShowCommand(id) || cmd::isModeCommand(id))
         return false;
-    ViewCommandContext ctx;
-    ctx.mode = engine_.viewMode();
-    ctx.modified = game_.modified;
-    ctx.tool = editor_.tool();
-    ctx.starSize = renderer_.starSizeOption();
-    ctx.blackCover = renderer_.options().blackCover;
-    ctx.polygonInfo = renderer_.options().polygonLabels;
-    return viewCommandState(id, ctx).checked;
+    return viewCommandState(id, commandContext()).checked;
 }
 
 bool BoardView::execute(int32_t id)
@@ -250,10 +248,13 @@ void BoardView::chooseNextGameNumber()
 
 void BoardView::chooseComPort()
 {
-    std::string text = comPortDialogText(options_.comPort);
+    const ComPortSetting current{options_.comPort, options_.comDevice};
+    std::string text = comPortDialogText(current);
     if (!platform_.askText(kComPortDialogTitle, kComPortDialogPrompt, text))
         return;
-    options_.comPort = comPortFromText(text);
+    const ComPortSetting chosen = comPortSettingFromText(text, current);
+    options_.comPort = chosen.comPort;
+    options_.comDevice = chosen.device;
     platform_.comPortChanged(options_.comPort);
 }
 

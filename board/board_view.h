@@ -23,6 +23,7 @@
 #include "game/picture_files.h"
 #include "shell/settings_store.h"
 #include "shell/settings_values.h"
+#include "show/command_rules.h"
 #include "show/show_engine.h"
 #include "show/show_state.h"
 
@@ -77,6 +78,7 @@ private:
     void requestFullRedraw() override;
     void repaintView() override;
 
+    ViewCommandContext commandContext() const;
     void setStarSize(int32_t option);
     void choosePicturePath();
     void chooseSwitchTime();
