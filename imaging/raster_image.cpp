@@ -184,15 +184,29 @@ bool RasterImage::fillRect(int x, int y, int w, int h, uint32_t colour)
     return true;
 }
 
+namespace {
+
+// The part of a source placed at (x, y) that lands inside a target, in
+// source coordinates: [x0, x1) x [y0, y1), empty when x0 >= x1 or y0 >= y1.
+struct SourcePart {
+    int64_t x0, y0, x1, y1;
+};
+
+SourcePart visibleSourcePart(int sourceW, int sourceH, int targetW, int targetH, int x, int y)
+{
+    return {std::max<int64_t>(0, -static_cast<int64_t>(x)), std::max<int64_t>(0, -static_cast<int64_t>(y)),
+            std::min<int64_t>(sourceW, static_cast<int64_t>(targetW) - x),
+            std::min<int64_t>(sourceH, static_cast<int64_t>(targetH) - y)};
+}
+
+}  // namespace
+
 bool RasterImage::blit(const RasterImage& source, int x, int y, unsigned /*flags*/)
 {
     if (isEmpty() || source.isEmpty())
         return false;
     // Visible part in source coordinates.
-    const int64_t sx0 = std::max<int64_t>(0, -static_cast<int64_t>(x));
-    const int64_t sy0 = std::max<int64_t>(0, -static_cast<int64_t>(y));
-    const int64_t sx1 = std::min<int64_t>(source.width_, static_cast<int64_t>(width_) - x);
-    const int64_t sy1 = std::min<int64_t>(source.height_, static_cast<int64_t>(height_) - y);
+    const auto [sx0, sy0, sx1, sy1] = visibleSourcePart(source.width_, source.height_, width_, height_, x, y);
     if (sx0 >= sx1 || sy0 >= sy1)
         return true;
     const int n = static_cast<int>(sx1 - sx0);
@@ -233,10 +247,7 @@ bool RasterImage::drawWithAlpha(const RasterImage& source, int x, int y)
 {
     if (isEmpty() || source.isEmpty() || source.bpp_ != 32 || bpp_ < 12)
         return false;
-    const int64_t sx0 = std::max<int64_t>(0, -static_cast<int64_t>(x));
-    const int64_t sy0 = std::max<int64_t>(0, -static_cast<int64_t>(y));
-    const int64_t sx1 = std::min<int64_t>(source.width_, static_cast<int64_t>(width_) - x);
-    const int64_t sy1 = std::min<int64_t>(source.height_, static_cast<int64_t>(height_) - y);
+    const auto [sx0, sy0, sx1, sy1] = visibleSourcePart(source.width_, source.height_, width_, height_, x, y);
     if (sx0 >= sx1 || sy0 >= sy1)
         return true;
     for (int64_t sy = sy0; sy < sy1; ++sy) {
