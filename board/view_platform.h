@@ -30,7 +30,8 @@ public:
     virtual void postCommand(int32_t id) = 0;
     // Copies the back buffer's invalidated parts to the screen.
     virtual void updateCanvas() = 0;
-    // The remote control's port changed (chooseComPort).
+    // The remote control's port changed (chooseComPort); the device path
+    // that may replace the number is in the view's options.
     virtual void comPortChanged(int32_t /*port*/) {}
 };
 

@@ -253,6 +253,14 @@ int32_t comPortOpenPath(const std::string& path, uint32_t baud, int32_t parity,
     return found;
 }
 
+int comPortAccessError(const std::string& path) {
+    if (path.empty()) return ENOENT;
+    // The effective ids decide what open() may do; a plain access() would ask
+    // for the real ones.
+    if (faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0) return 0;
+    return errno != 0 ? errno : EACCES;
+}
+
 int32_t comPortClose(int32_t slot) {
     PortSlot* s = openSlot(slot);
     if (!s) return -1;

@@ -68,6 +68,13 @@ int32_t comPortOpen(int32_t port, uint32_t baud, int32_t parity, int32_t stopBit
 int32_t comPortOpenPath(const std::string& path, uint32_t baud, int32_t parity,
                         int32_t stopBits, int32_t dataBits, uint32_t flags);
 
+// Why `path` could not be opened for reading and writing by this process:
+// 0 when the permissions allow it (a failed open then had another cause,
+// such as a busy port or refused settings), else the errno of the check
+// (ENOENT: no such device; EACCES or EPERM: not allowed, typically a user
+// outside the group that owns serial devices). Opens nothing, keeps no state.
+int comPortAccessError(const std::string& path);
+
 // Closes the slot's device and frees the slot: 0, or -1 if the slot is not
 // open.
 int32_t comPortClose(int32_t slot);

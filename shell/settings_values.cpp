@@ -16,6 +16,7 @@ ViewSettings readViewSettings(SettingsBackend& backend)
     key.readInt("PolyInfo", v.polyInfo);
     key.readString("PicPath", v.picPath, kMaxPicPathBytes);
     key.readInt("ComPort", v.comPort);
+    key.readString("ComDevice", v.comDevice, kMaxComDeviceBytes);
     v.switchTime = static_cast<int32_t>(clampSwitchTime(switchTime));
     return v;
 }
@@ -30,6 +31,10 @@ void writeViewSettings(SettingsBackend& backend, const ViewSettings& v)
     key.writeInt("PolyInfo", v.polyInfo);
     key.writeString("PicPath", v.picPath);
     key.writeInt("ComPort", v.comPort);
+    if (!v.comDevice.empty())
+        key.writeString("ComDevice", v.comDevice);
+    else
+        key.removeValue("ComDevice");
 }
 
 namespace {

@@ -29,6 +29,7 @@ constexpr int32_t kMinSwitchTime = 2000;
 constexpr int32_t kMaxSwitchTime = 10000;
 // The picture path is held in a 260-byte buffer: 259 bytes of text.
 constexpr std::size_t kMaxPicPathBytes = 259;
+constexpr std::size_t kMaxComDeviceBytes = 255;
 
 struct ViewSettings {
     int32_t switchTime = kDefaultSwitchTime;   // SwitchTime, ms, 2000..10000
@@ -37,6 +38,7 @@ struct ViewSettings {
     int32_t polyInfo = 1;                      // PolyInfo, nonzero: polygon labels
     std::string picPath;                       // PicPath, root of the game library
     int32_t comPort = 0;                       // ComPort, 0 = COM1
+    std::string comDevice;                     // ComDevice, a device path used instead of ComPort
     friend bool operator==(const ViewSettings&, const ViewSettings&) = default;
 };
 
@@ -45,9 +47,11 @@ struct ViewSettings {
 
 // Opens the application key (creating it), reads the six values in table
 // order over the defaults, clamps SwitchTime. A PicPath longer than 259
-// bytes counts as unreadable.
+// bytes counts as unreadable; so does a ComDevice longer than 255 bytes.
 ViewSettings readViewSettings(SettingsBackend& backend);
-// Writes all six values, changed or not.
+// Writes all six values, changed or not. ComDevice, which a Linux serial
+// adapter may need instead of a numbered port, is written when set and
+// removed when empty, so a store without it stays as it was.
 void writeViewSettings(SettingsBackend& backend, const ViewSettings& values);
 
 // --- Main frame values (Settings subkey) ---

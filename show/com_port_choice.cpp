@@ -62,4 +62,19 @@ int32_t comPortFromText(std::string_view text) {
     return number > 0 ? number - 1 : 0;
 }
 
+std::string comPortDialogText(const ComPortSetting& current) {
+    return current.device.empty() ? comPortDialogText(current.comPort) : current.device;
+}
+
+ComPortSetting comPortSettingFromText(std::string_view text, const ComPortSetting& current) {
+    std::string_view t = text;
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    if (!t.empty() && t.front() == '/') {
+        if (t.size() > kComDeviceTextLimit) t = t.substr(0, kComDeviceTextLimit);
+        return {current.comPort, std::string(t)};
+    }
+    return {comPortFromText(text), {}};
+}
+
 }  // namespace gz

@@ -29,4 +29,25 @@ int32_t parsePortInteger(std::string_view text);
 // (COM1). "com3" gives 2, "7" gives 6, "abc" and "0" give 0.
 int32_t comPortFromText(std::string_view text);
 
+// A device path may stand for the numbered port: text that starts with "/"
+// (blanks around it dropped), cut to this many bytes like any text.
+constexpr std::size_t kComDeviceTextLimit = 255;
+
+// The remote control's port as the view keeps it: the numbered port ComPort,
+// or a device path that replaces it while it is not empty.
+struct ComPortSetting {
+    int32_t comPort = 0;
+    std::string device;
+    friend bool operator==(const ComPortSetting&, const ComPortSetting&) = default;
+};
+
+// The dialog's initial text: the device path when there is one, else
+// comPortDialogText(comPort).
+std::string comPortDialogText(const ComPortSetting& current);
+
+// The setting for a confirmed dialog text: a device path is taken as it is
+// and keeps the numbered port for a later "COM..." entry; any other text
+// clears the path and gives comPortFromText(text).
+ComPortSetting comPortSettingFromText(std::string_view text, const ComPortSetting& current);
+
 }  // namespace gz

@@ -1,5 +1,6 @@
 #include "show/remote_poller.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
@@ -18,6 +19,11 @@ bool isEventLetter(uint8_t c) { return c == 'U' || c == 'S' || c == 'D'; }
 bool isLineEnd(uint8_t c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
+
+std::string remotePortStatusText(const RemotePortStatus& status) {
+    if (status.kind != RemotePortStatus::NoPermission) return {};
+    return "Keine Berechtigung für " + status.device + " – Benutzer zur Gruppe dialout hinzufügen";
+}
 
 RemoteKeyAction remoteKeyAction(int key) {
     switch (key) {
@@ -174,15 +180,54 @@ RemotePoller::Pass RemotePoller::act(const RemoteMessage& m) {
     return Pass::Acted;
 }
 
+void RemotePoller::setDevicePath(const std::string& path) {
+    {
+        std::lock_guard<std::mutex> g(deviceLock_);
+        devicePath_ = path;
+    }
+    deviceGeneration_.fetch_add(1, std::memory_order_acq_rel);
+}
+
+std::string RemotePoller::devicePath() const {
+    std::lock_guard<std::mutex> g(deviceLock_);
+    return devicePath_;
+}
+
+void RemotePoller::report(RemotePortStatus status) {
+    if (lastStatus_ && *lastStatus_ == status) return;
+    lastStatus_ = status;
+    if (statusSink_) statusSink_(status);
+}
+
+void RemotePoller::reopen(int32_t port) {
+    closePort();
+    openPort_ = port;
+    // The generation is taken before the path: a path set meanwhile bumps it
+    // again, and the next pass reopens.
+    openGeneration_ = deviceGeneration_.load(std::memory_order_acquire);
+    const std::string path = devicePath();
+    slot_ = path.empty() ? comPortOpen(port, kRemoteBaud, kComParityNone, 0, 8, 0)
+                         : comPortOpenPath(path, kRemoteBaud, kComParityNone, 0, 8, 0);
+    // A half line from the old port must not be completed by bytes of the
+    // new one.
+    framer_.clear();
+    RemotePortStatus status;
+    status.device = path.empty() ? comPortDevicePath(port) : path;
+    if (slot_ >= 0) {
+        status.kind = RemotePortStatus::Open;
+    } else {
+        const int err = comPortAccessError(status.device);
+        status.kind = (err == EACCES || err == EPERM) ? RemotePortStatus::NoPermission
+                                                       : RemotePortStatus::Unavailable;
+    }
+    report(std::move(status));
+}
+
 RemotePoller::Pass RemotePoller::pollOnce() {
     const int32_t wanted = comPort_.load(std::memory_order_relaxed);
-    if (openPort_ != wanted || comPortCheck(slot_) == 0) {
-        closePort();
-        openPort_ = wanted;
-        slot_ = comPortOpen(wanted, kRemoteBaud, kComParityNone, 0, 8, 0);
-        // A half line from the old port must not be completed by bytes of
-        // the new one.
-        framer_.clear();
+    if (openPort_ != wanted || openGeneration_ != deviceGeneration_.load(std::memory_order_acquire) ||
+        comPortCheck(slot_) == 0) {
+        reopen(wanted);
     }
     if (slot_ < 0) {
         clock_.sleepMs(timing_.retryMs);

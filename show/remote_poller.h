@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -100,6 +102,24 @@ private:
     bool pressed_[kRemoteKeyCount] = {};
 };
 
+// What became of the device the poller last tried to open. The poller tells
+// a watcher only when this changes; it never shows anything itself.
+struct RemotePortStatus {
+    enum Kind {
+        Open,           // the port is open and read
+        NoPermission,   // the device exists but this user may not open it
+        Unavailable,    // missing, busy or refusing the line settings
+    };
+    Kind kind = Unavailable;
+    std::string device;   // the device path tried
+    friend bool operator==(const RemotePortStatus&, const RemotePortStatus&) = default;
+};
+
+// The German status-bar line (UTF-8) for a status, empty for the statuses
+// that show nothing: only a missing permission is worth telling, since
+// retrying never mends it.
+std::string remotePortStatusText(const RemotePortStatus& status);
+
 struct RemotePollerTiming {
     uint32_t readWaitMs = 100;   // wait for received data per pass
     uint32_t retryMs = 200;      // sleep while there is no port
@@ -138,6 +158,17 @@ public:
     void setComPort(int32_t port) { comPort_.store(port, std::memory_order_relaxed); }
     int32_t comPort() const { return comPort_.load(std::memory_order_relaxed); }
 
+    // A device path used instead of the numbered port (a USB adapter such as
+    // /dev/ttyUSB0, or a fixed name from a udev rule); empty goes back to
+    // ComPort. The poller reopens at its next pass. Any thread.
+    void setDevicePath(const std::string& path);
+    std::string devicePath() const;
+
+    // Told (on the poller thread) when the port's status changes. Set it
+    // before start().
+    using StatusSink = std::function<void(const RemotePortStatus&)>;
+    void setStatusSink(StatusSink sink) { statusSink_ = std::move(sink); }
+
     // Starts the thread; false if it is running already.
     bool start();
     // Sets the stop flag and waits (looking every stopPollMs) until the
@@ -157,18 +188,26 @@ public:
 private:
     void run();
     Pass act(const RemoteMessage& m);
+    void reopen(int32_t port);
+    void report(RemotePortStatus status);
 
     BuzzerTarget& buzzer_;
     CommandPoster post_;
     MonotonicClock& clock_;
     Timing timing_;
     std::atomic<int32_t> comPort_{0};
+    mutable std::mutex deviceLock_;
+    std::string devicePath_;                    // guarded by deviceLock_
+    std::atomic<uint32_t> deviceGeneration_{0};   // counts setDevicePath calls
+    StatusSink statusSink_;
 
     // Thread-private state.
     RemoteFramer framer_;
     RemoteDebouncer debounce_;
     int32_t slot_ = -1;
     int32_t openPort_ = -1;
+    uint32_t openGeneration_ = 0;
+    std::optional<RemotePortStatus> lastStatus_;
 
     std::thread thread_;
     std::atomic<bool> pollerStop_{false};
