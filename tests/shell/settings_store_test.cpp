@@ -270,6 +270,48 @@ TEST_P(SettingsContract, FolderChooserValuesInTheCommonKey)
     EXPECT_FALSE(k.openRoot({}, KeyMode::Read) && k.readInt("PathDlgTreeMode", v));
 }
 
+TEST_P(SettingsContract, FolderChooserTakesEachPresentValueAndKeepsTheOtherDefault)
+{
+    struct Case { const char* name; int32_t stored; FolderChooserSettings expect; };
+    const Case cases[] = {
+        {"PathDlgBreadCrumb", 0, {0, 0}},
+        {"PathDlgTreeMode", 1, {1, 1}},
+        {"PathDlgTree", 1, {0, 1}},       // another name is not the value
+    };
+    for (const Case& c : cases) {
+        {
+            SettingsKeyStack key(store());
+            ASSERT_TRUE(key.openRoot(kCommonKeyPath, KeyMode::Create));
+            key.removeValue("PathDlgTreeMode");
+            key.removeValue("PathDlgBreadCrumb");
+            key.removeValue("PathDlgTree");
+            ASSERT_TRUE(key.writeInt(c.name, c.stored));
+        }
+        EXPECT_EQ(readFolderChooserSettings(store()), c.expect) << c.name;
+    }
+    // A text where an integer belongs keeps the default.
+    SettingsKeyStack key(store());
+    ASSERT_TRUE(key.openRoot(kCommonKeyPath, KeyMode::Create));
+    key.removeValue("PathDlgTree");
+    key.writeString("PathDlgBreadCrumb", "kein");
+    key.writeInt("PathDlgTreeMode", 0);
+    key.close();
+    EXPECT_EQ(readFolderChooserSettings(store()), FolderChooserSettings{});
+}
+
+TEST_P(SettingsContract, FolderChooserValuesAreIntegersAnotherProgramReads)
+{
+    writeFolderChooserSettings(store(), {1, 0}, true);
+    std::unique_ptr<SettingsBackend> next = reopen();
+    SettingsKeyStack key(next ? *next : store());
+    ASSERT_TRUE(key.openRoot(kCommonKeyPath, KeyMode::Read));
+    uint32_t tree = 7, crumbs = 7;
+    EXPECT_TRUE(key.readUInt("PathDlgTreeMode", tree));
+    EXPECT_TRUE(key.readUInt("PathDlgBreadCrumb", crumbs));
+    EXPECT_EQ(tree, 1u);
+    EXPECT_EQ(crumbs, 0u);
+}
+
 TEST_P(SettingsContract, IntegersKeepAll32Bits)
 {
     SettingsKeyStack key(store());
@@ -407,6 +449,23 @@ TEST(SettingsFailures, FailedReadsKeepDefaultsAndFailedWritesChangeNothing)
     m.setFailWrites(false);
     EXPECT_EQ(readViewSettings(m), v);
     EXPECT_EQ(readRecentFiles(m), RecentFiles{});
+}
+
+TEST(SettingsFailures, FolderChooserValuesFailSilently)
+{
+    MemorySettingsBackend m;
+    writeFolderChooserSettings(m, {1, 0}, true);
+    m.setFailReads(true);
+    EXPECT_EQ(readFolderChooserSettings(m), FolderChooserSettings{});
+    m.setFailReads(false);
+    m.setFailWrites(true);
+    writeFolderChooserSettings(m, {0, 1}, true);
+    m.setFailWrites(false);
+    EXPECT_EQ(readFolderChooserSettings(m), (FolderChooserSettings{1, 0}));
+    // Reading never creates the common key.
+    MemorySettingsBackend fresh;
+    readFolderChooserSettings(fresh);
+    EXPECT_FALSE(fresh.keyExists(kCommonKeyPath));
 }
 
 TEST(SettingsLists, FolderListValueNames)
