@@ -91,8 +91,8 @@ void ShowEngine::startNextPicture()
     if (state_.gameRunning || state_.anyTimeOver())
         return;
     for (int attempt = 0; attempt < kPictureStartAttempts; ++attempt) {
-        if (host_.store)
-            host_.store->save(true, content_);
+        if (!saveBeforeLeaving())
+            return;
         ++content_.gameNumber;
         if (!loadGame(content_.gameNumber))
             continue;
@@ -220,11 +220,21 @@ void ShowEngine::setNextGameNumber(int32_t entered)
     const int64_t n = static_cast<int64_t>(entered) - (viewMode_ == ViewMode::Play ? 1 : 0);
     if (n < 0 || n > kMaxGameNumber || n == content_.gameNumber)
         return;
-    if (host_.store)
-        host_.store->save(true, content_);
+    if (!saveBeforeLeaving())
+        return;
     content_.gameNumber = static_cast<int32_t>(n);
     if (viewMode_ != ViewMode::Play)
         loadGame(content_.gameNumber);
+}
+
+bool ShowEngine::saveBeforeLeaving()
+{
+    if (!host_.store)
+        return true;
+    host_.store->save(true, content_);
+    // Still modified only when the write failed (the store has said so):
+    // staying on the game keeps the edits instead of loading over them.
+    return !content_.modified;
 }
 
 void ShowEngine::viewDestroyed()

@@ -39,7 +39,8 @@ public:
 
     // Saves a modified game (asking), then tries the next 10 game numbers;
     // the first that loads starts hidden with its question in the banner.
-    // Refused while a picture runs or a strip shows TimeOver.
+    // Refused while a picture runs or a strip shows TimeOver, and when the
+    // save failed (the game and its edits stay).
     void startNextPicture();
     // Whole picture, answer in the banner, music paused, strips Idle.
     void uncoverPicture();
@@ -66,7 +67,8 @@ public:
     void setSwitchTime(uint32_t ms);
     // "Nächste Spielnummer" confirmed with `entered`: n = entered, less 1 in
     // play mode; ignored unless 0 <= n <= 999 and n differs from gameNumber.
-    // Otherwise saves (asking) and sets gameNumber = n; outside play mode
+    // Otherwise saves (asking; a failed save ends it here) and sets
+    // gameNumber = n; outside play mode
     // game n is loaded at once, in play mode the next start loads n + 1.
     void setNextGameNumber(int32_t entered);
     // The view window goes away: a modified game is saved after asking.
@@ -87,6 +89,8 @@ public:
 
 private:
     void tickBody();
+    // Saves a modified game (asking); false when the write failed.
+    bool saveBeforeLeaving();
     // Answer in the banner, whole picture, not running; no cue, no players.
     void uncoverFields();
     void setPlayers(PlayerState both);  // clears buzzed; caller holds stopLock_

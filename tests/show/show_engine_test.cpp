@@ -533,6 +533,38 @@ TEST(StartNextPicture, SkipsGapsAndIsRefusedWhileRunning)
     EXPECT_EQ(rig.store.loads.size(), 3u);
 }
 
+// A save that fails keeps the edited game: neither a start nor a new game
+// number may load over it. Declining the save still moves on.
+TEST(LeavingAGame, FailedSaveStaysOnTheEditedGame)
+{
+    struct Case {
+        const char* name;
+        bool failWrites;
+        bool expectMoved;
+    };
+    const Case cases[] = {{"write fails", true, false}, {"write works", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowRig rig;
+        rig.store.games = {{1, 4}, {2, 4}, {5, 4}};
+        rig.store.failWrites = c.failWrites;
+        rig.content.modified = true;
+        rig.engine.runCommand(cmd::kStartNextPicture);
+        EXPECT_EQ(rig.content.gameNumber, c.expectMoved ? 1 : 0);
+        EXPECT_EQ(rig.content.modified, !c.expectMoved);
+        EXPECT_EQ(rig.store.loads.empty(), !c.expectMoved);
+        EXPECT_EQ(rig.state.gameRunning, c.expectMoved ? 1 : 0);
+
+        rig.engine.selectViewMode(cmd::kModeFirst + 1);   // draw mode loads at once
+        const int32_t before = rig.content.gameNumber;
+        const std::size_t loads = rig.store.loads.size();
+        rig.content.modified = true;
+        rig.engine.setNextGameNumber(5);
+        EXPECT_EQ(rig.content.gameNumber, c.expectMoved ? 5 : before);
+        EXPECT_EQ(rig.store.loads.size(), loads + (c.expectMoved ? 1 : 0));
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Stars.
 

@@ -33,6 +33,7 @@ struct FakeStore final : GameStore {
     std::vector<StoreCall> loads;
     std::vector<bool> saveAsks;        // one entry per save call
     int savesWritten = 0;              // calls that found the game modified
+    bool failWrites = false;           // a write fails: the game stays modified
 
     bool load(int32_t n, GameContent& c) override
     {
@@ -53,7 +54,7 @@ struct FakeStore final : GameStore {
         saveAsks.push_back(ask);
         if (c.modified)
             ++savesWritten;
-        c.modified = false;
+        c.modified = c.modified && failWrites;
     }
 };
 
