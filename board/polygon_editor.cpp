@@ -423,19 +423,7 @@ void PolygonEditor::removePolygon(int32_t polygon)
 {
     if (!validPolygon(polygon))
         return;
-    const int32_t n = polygonCount();
-    // The colour index list is the whole 32-slot table: the removed
-    // polygon's colour goes to its end and the later slots move down, so
-    // the slots stay a permutation of 0..31.
-    uint8_t colours[kMaxPolygons];
-    for (int i = 0; i < kMaxPolygons; ++i)
-        colours[i] = game_.polygons[i].colourIndex;
-    std::rotate(colours + polygon, colours + polygon + 1, colours + kMaxPolygons);
-    for (int32_t i = polygon; i + 1 < n; ++i)
-        game_.polygons[i] = game_.polygons[i + 1];
-    for (int i = 0; i < kMaxPolygons; ++i)
-        game_.polygons[i].colourIndex = colours[i];
-    game_.polygonCount = n - 1;
+    game_.removePolygon(polygon);
     selected_ = -1;
 }
 

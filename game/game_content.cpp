@@ -48,7 +48,17 @@ bool GameContent::removePolygon(int32_t slot)
 {
     if (slot < 0 || slot >= polygonCount)
         return false;
-    movePolygon(slot, polygonCount - 1);
+    // The colour list is the whole 32-slot table: the removed polygon's
+    // colour goes to its very end and the later slots move down, as the
+    // editor's delete does, so the colours a run has built up stay the same
+    // whoever removes a polygon.
+    uint8_t colours[kMaxPolygons];
+    for (int i = 0; i < kMaxPolygons; ++i)
+        colours[i] = polygons[i].colourIndex;
+    std::rotate(colours + slot, colours + slot + 1, colours + kMaxPolygons);
+    std::rotate(polygons + slot, polygons + slot + 1, polygons + polygonCount);
+    for (int i = 0; i < kMaxPolygons; ++i)
+        polygons[i].colourIndex = colours[i];
     --polygonCount;
     return true;
 }

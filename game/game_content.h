@@ -90,8 +90,9 @@ public:
     // slot's colour index; nullptr when all 32 slots are in use.
     CoverPolygon* appendPolygon();
     // Removes slot i and closes the gap. Points and names move down; the
-    // removed polygon's colour index moves to the freed end slot, so the 32
-    // colour slots still hold 0..31 exactly once.
+    // removed polygon's colour index moves to the end of the 32 colour
+    // slots (slot 31) and the later ones move down, so they still hold
+    // 0..31 exactly once.
     bool removePolygon(int32_t slot);
     // Moves the polygon of slot `from` to slot `to` (both in use), shifting
     // the polygons between; colour indexes travel with their polygons.

@@ -133,7 +133,9 @@ TEST_F(PolygonTable, RemoveClosesGapAndKeepsColourPermutation)
     ASSERT_TRUE(g.removePolygon(1));
     EXPECT_EQ(names(), "ACD");
     EXPECT_EQ(g.polygons[1].colourIndex, 2);
-    EXPECT_EQ(g.polygons[3].colourIndex, 1);  // freed slot keeps the removed colour
+    EXPECT_EQ(g.polygons[3].colourIndex, 4);   // later colours move down ...
+    EXPECT_EQ(g.polygons[30].colourIndex, 31);
+    EXPECT_EQ(g.polygons[31].colourIndex, 1);  // ... and the removed one goes last
     EXPECT_TRUE(g.colourIndexesArePermutation());
     EXPECT_FALSE(g.removePolygon(3));
 }
