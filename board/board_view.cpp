@@ -49,6 +49,7 @@ BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowCloc
                      FileSystem* fs, PictureFiles* pictures)
     : settings_(settings),
       platform_(platform),
+      clock_(clock),
       store_(*orOwn(fs, ownFs_), *orOwn(pictures, ownPictures_), platform.messageBoxes()),
       options_(readViewSettings(settings)),
       engine_(show_, game_, ShowHost{&clock, this, sound, this, &platform}),
@@ -275,7 +276,7 @@ void BoardView::newPicture()
     // draw-mode rule shows it whole at the next tick.
     show_.setBanner(game_.question);
     show_.gameRunning = 1;
-    show_.lastStepTick = 0;
+    show_.lastStepTick = clock_.nowMs();
     show_.drawnRevealCount = kRevealForceRedraw;
     show_.revealCount = kRevealHidden;
     renderer_.requestFullRedraw(show_);

@@ -88,6 +88,7 @@ private:
 
     SettingsBackend& settings_;
     ViewPlatform& platform_;
+    ShowClock& clock_;
     std::unique_ptr<FileSystem> ownFs_;
     std::unique_ptr<PictureFiles> ownPictures_;
     GameFolderStore store_;

@@ -55,10 +55,14 @@ public:
         text = *textAnswer;
         return true;
     }
-    bool askNewPicture(int32_t& number, NewGameRequest&) override
+    bool askNewPicture(int32_t& number, NewGameRequest& request) override
     {
         newPictureShown = number;
-        return false;
+        if (!newPictureAnswer)
+            return false;
+        request = *newPictureAnswer;
+        number = newPictureAnswer->number;
+        return true;
     }
     void postCommand(int32_t id) override { posted.push_back(id); }
     void updateCanvas() override {}
@@ -77,6 +81,7 @@ public:
     ScriptedMessageBoxes boxes;
     std::vector<std::string> titles, prompts;
     std::optional<std::string> folderAnswer, textAnswer;
+    std::optional<NewGameRequest> newPictureAnswer;
     std::string chooserStart, shownText;
     std::deque<int32_t> values;
     int32_t shownValue = 0, newPictureShown = -99, comPort = -1;
@@ -275,6 +280,39 @@ TEST_F(BoardViewTest, SaveWritesOnlyAModifiedGame)
     GameContent again;
     ASSERT_TRUE(view->store().load(1, again));
     EXPECT_EQ(again.polygonCount, view->game().polygonCount);
+}
+
+}  // namespace
+}  // namespace gz
+
+namespace gz {
+namespace {
+
+// "Neu" confirmed: the new game is made at the next free number and shown at
+// once, running, uncovered in draw mode, with its question in the banner.
+TEST_F(BoardViewTest, NewPictureStartsTheCreatedGameInDrawMode)
+{
+    mode(1);
+    clock.now = 777777;
+    NewGameRequest request;
+    request.pictureFile = library + "/Game002/Pic.png";
+    request.question = "Neue Frage?";
+    request.answer = "Neue Antwort";
+    request.mode = 0;
+    request.number = 5;
+    platform.newPictureAnswer = request;
+    view->execute(cmd::kNew);
+
+    const GameContent& game = view->game();
+    EXPECT_EQ(game.gameNumber, 14);   // 5..13 are taken by the demo games
+    EXPECT_TRUE(fs::is_regular_file(library + "/Game014/Pic.png"));
+    EXPECT_STREQ(game.question, "Neue Frage?");
+    EXPECT_EQ(game.polygonCount, 0);
+    EXPECT_TRUE(game.modified);
+    EXPECT_EQ(view->show().gameRunning, 1);
+    EXPECT_EQ(view->show().lastStepTick, 777777u);
+    EXPECT_EQ(view->show().revealCount, 0);   // draw mode shows it whole
+    EXPECT_TRUE(view->isEnabled(cmd::kSave));
 }
 
 }  // namespace
