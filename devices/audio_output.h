@@ -74,8 +74,11 @@ std::unique_ptr<AudioOutput> openSilentOutput(const PcmFormat& format, AudioDone
 // The ALSA output on the named PCM device ("default" follows the desktop's
 // sound server; "null" discards). nullptr when the device cannot be opened
 // or does not take the format (8-, 16-, 24- or 32-bit integer samples).
+// `tap`, when given, sees every piece of sample data the moment before it
+// is handed to ALSA, again for the rest when ALSA took only a part (for
+// measuring; it must return quickly).
 std::unique_ptr<AudioOutput> openAlsaOutput(const PcmFormat& format, AudioDoneCallback done,
-                                            const char* device = "default");
+                                            const char* device = "default", AudioTap tap = {});
 
 // The output the program uses: ALSA "default", and the silent output on the
 // system clock when no sound device can be opened, so a missing device

@@ -25,8 +25,8 @@ struct Queued {
 
 class AlsaOutput final : public AudioOutput {
 public:
-    AlsaOutput(snd_pcm_t* pcm, uint32_t frameBytes, bool canPause, AudioDoneCallback done)
-        : pcm_(pcm), frameBytes_(frameBytes), canPause_(canPause), done_(std::move(done))
+    AlsaOutput(snd_pcm_t* pcm, uint32_t frameBytes, bool canPause, AudioDoneCallback done, AudioTap tap)
+        : pcm_(pcm), frameBytes_(frameBytes), canPause_(canPause), done_(std::move(done)), tap_(std::move(tap))
     {
         thread_ = std::thread([this] { run(); });
     }
@@ -142,6 +142,8 @@ private:
             snd_pcm_sframes_t n = 0;
             if (frames > 0) {
                 lk.unlock();
+                if (tap_)
+                    tap_(head.data + offset, frames * frameBytes_);
                 n = snd_pcm_writei(pcm_, head.data + offset, frames);
                 if (n == -EAGAIN) {
                     snd_pcm_wait(pcm_, 20);
@@ -176,6 +178,7 @@ private:
     const uint32_t frameBytes_;
     const bool canPause_;
     AudioDoneCallback done_;
+    AudioTap tap_;
 
     std::mutex m_;
     std::condition_variable cv_;
@@ -192,7 +195,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> openAlsaOutput(const PcmFormat& format, AudioDoneCallback done, const char* device)
+std::unique_ptr<AudioOutput> openAlsaOutput(const PcmFormat& format, AudioDoneCallback done, const char* device,
+                                            AudioTap tap)
 {
     static std::once_flag quiet;
     std::call_once(quiet, [] { snd_lib_error_set_handler(quietAlsaError); });
@@ -223,7 +227,7 @@ std::unique_ptr<AudioOutput> openAlsaOutput(const PcmFormat& format, AudioDoneCa
             canPause = snd_pcm_hw_params_can_pause(hw) != 0;
         snd_pcm_hw_params_free(hw);
     }
-    return std::make_unique<AlsaOutput>(pcm, format.blockAlign, canPause, std::move(done));
+    return std::make_unique<AlsaOutput>(pcm, format.blockAlign, canPause, std::move(done), std::move(tap));
 }
 
 std::unique_ptr<AudioOutput> openDefaultAudioOutput(const PcmFormat& format, AudioDoneCallback done)

@@ -1,5 +1,7 @@
 #include "show/sound_effects.h"
 
+#include <vector>
+
 #include "resources/resource_table.h"
 
 namespace gz {
@@ -12,8 +14,21 @@ bool findSoundResource(const std::string& name, WaveSamples& out)
 
 // --- SoundEffects ---
 
-SoundEffects::SoundEffects(AudioOutputOpener opener, AudioClock& clock, SoundLookup lookup)
-    : opener_(std::move(opener)), clock_(clock), lookup_(std::move(lookup))
+namespace {
+
+constexpr uintptr_t kEffectBuffer = 0;
+constexpr uintptr_t kSilenceBuffer = 1;
+
+const std::vector<uint8_t>& silenceBuffer()
+{
+    static const std::vector<uint8_t> zeros(size_t(kMusicRate) * kIdleSilenceMs / 1000 * 2, 0);
+    return zeros;
+}
+
+}  // namespace
+
+SoundEffects::SoundEffects(AudioOutputOpener opener, AudioClock& clock, SoundLookup lookup, EffectIdle idle)
+    : opener_(std::move(opener)), clock_(clock), lookup_(std::move(lookup)), idle_(idle)
 {
 }
 
@@ -22,9 +37,46 @@ SoundEffects::~SoundEffects() { shutdown(); }
 bool SoundEffects::start()
 {
     std::lock_guard lk(outputLock_);
-    if (!output_ && opener_)
-        output_ = opener_(makePcmFormat(kMusicRate, 16, 1), [](uintptr_t, uint32_t) {});
+    if (!output_ && opener_) {
+        output_ = opener_(makePcmFormat(kMusicRate, 16, 1), [this](uintptr_t, uint32_t) { bufferDone(); });
+        if (output_ && idle_ == EffectIdle::Silence)
+            keeper_ = std::thread([this] { keepAwake(); });
+    }
     return output_ != nullptr;
+}
+
+void SoundEffects::bufferDone()
+{
+    {
+        std::lock_guard lk(idleLock_);
+        if (queued_ > 0)
+            --queued_;
+    }
+    idleCv_.notify_all();
+}
+
+void SoundEffects::keepAwake()
+{
+    for (;;) {
+        {
+            std::unique_lock lk(idleLock_);
+            idleCv_.wait(lk, [this] { return shuttingDown_ || queued_ < kIdleSilenceBuffers; });
+            if (shuttingDown_)
+                return;
+        }
+        // An effect written meanwhile counts too: silence then queues behind
+        // it, so the stream goes on without a gap when the effect ends.
+        std::lock_guard out(outputLock_);
+        if (!output_)
+            return;
+        std::lock_guard lk(idleLock_);
+        if (queued_ >= kIdleSilenceBuffers)
+            continue;
+        const std::vector<uint8_t>& zeros = silenceBuffer();
+        if (output_->write(zeros.data(), uint32_t(zeros.size()), kSilenceBuffer) != 0)
+            return;  // a failed device stays failed: no spinning on it
+        ++queued_;
+    }
 }
 
 void SoundEffects::reapFinished()
@@ -79,8 +131,11 @@ void SoundEffects::runEffect(std::string name)
     std::lock_guard lk(outputLock_);
     if (!output_)
         return;
-    output_->reset();  // the new effect ends the one still playing
-    output_->write(s.start, s.count * 2, 0);
+    output_->reset();  // the new effect ends the one still playing (and the idle silence)
+    if (output_->write(s.start, s.count * 2, kEffectBuffer) == 0) {
+        std::lock_guard idle(idleLock_);
+        ++queued_;
+    }
 }
 
 void SoundEffects::shutdown()
@@ -97,9 +152,15 @@ void SoundEffects::shutdown()
         std::lock_guard lk(chimeLock_);
         chimeCv_.notify_all();
     }
+    {
+        std::lock_guard lk(idleLock_);
+        idleCv_.notify_all();
+    }
     for (EffectThread& t : threads)
         if (t.thread.joinable())
             t.thread.join();
+    if (keeper_.joinable())
+        keeper_.join();
     std::lock_guard lk(outputLock_);
     if (output_) {
         output_->close();
@@ -115,8 +176,8 @@ size_t SoundEffects::threadCount()
 
 // --- ShowSound ---
 
-ShowSound::ShowSound(AudioOutputOpener opener, AudioClock& clock, SoundLookup lookup)
-    : lookup_(lookup), streamer_(opener, clock), effects_(opener, clock, lookup)
+ShowSound::ShowSound(AudioOutputOpener opener, AudioClock& clock, SoundLookup lookup, EffectIdle effectIdle)
+    : lookup_(lookup), streamer_(opener, clock), effects_(opener, clock, lookup, effectIdle)
 {
 }
 

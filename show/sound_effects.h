@@ -37,16 +37,26 @@ using SoundLookup = std::function<bool(const std::string& name, WaveSamples& out
 // The program's own "WAVE" resources.
 bool findSoundResource(const std::string& name, WaveSamples& out);
 
+// What the effects' output plays between effects. Silence keeps the stream
+// running, so a sound server that suspends an idle device (and wakes it with
+// a delay, or loses the first few milliseconds) never does so before a tick.
+enum class EffectIdle { Nothing, Silence };
+// Length of one silence buffer and how many are kept queued while idle.
+inline constexpr uint32_t kIdleSilenceMs = 20;
+inline constexpr uint32_t kIdleSilenceBuffers = 2;
+
 class SoundEffects {
 public:
     SoundEffects(AudioOutputOpener opener = openDefaultAudioOutput, AudioClock& clock = systemAudioClock(),
-                 SoundLookup lookup = findSoundResource);
+                 SoundLookup lookup = findSoundResource, EffectIdle idle = EffectIdle::Nothing);
     ~SoundEffects();  // shutdown()
     SoundEffects(const SoundEffects&) = delete;
     SoundEffects& operator=(const SoundEffects&) = delete;
 
-    // Opens the effects' output (44100 Hz, 16 bits, mono). False when it
-    // cannot be opened; effects are then requested but not heard.
+    // Opens the effects' output (44100 Hz, 16 bits, mono) and keeps it open
+    // until shutdown; with EffectIdle::Silence it plays silence from now on
+    // whenever no effect plays. False when it cannot be opened; effects are
+    // then requested but not heard.
     bool start();
     // Returns at once. Unknown names and a missing output are ignored.
     // Does nothing after shutdown().
@@ -66,10 +76,13 @@ private:
     };
     void runEffect(std::string name);
     void reapFinished();  // with threadsLock_ held
+    void bufferDone();    // the output's callback, on its thread
+    void keepAwake();     // the idle-silence thread
 
     AudioOutputOpener opener_;
     AudioClock& clock_;
     SoundLookup lookup_;
+    const EffectIdle idle_;
 
     std::mutex outputLock_;  // one effect at a time reaches the output
     std::unique_ptr<AudioOutput> output_;
@@ -77,6 +90,13 @@ private:
     std::mutex threadsLock_;
     std::list<EffectThread> threads_;
     std::atomic<bool> shuttingDown_{false};
+
+    // Buffers written to the output and not yet reported done. Lock order:
+    // outputLock_ before idleLock_ (the callback runs inside reset()).
+    std::mutex idleLock_;
+    std::condition_variable idleCv_;
+    uint32_t queued_ = 0;
+    std::thread keeper_;
 
     std::mutex chimeLock_;
     std::condition_variable chimeCv_;  // wakes waiting chimes at shutdown
@@ -88,7 +108,7 @@ public:
     // `opener` makes both outputs (music and effects); `clock` times the
     // chime spacing and the music writes. Tests pass silent outputs.
     explicit ShowSound(AudioOutputOpener opener = openDefaultAudioOutput, AudioClock& clock = systemAudioClock(),
-                       SoundLookup lookup = findSoundResource);
+                       SoundLookup lookup = findSoundResource, EffectIdle effectIdle = EffectIdle::Nothing);
     ~ShowSound() override;  // soundEnd()
 
     // Sound start, at view creation: finds the track, opens both outputs,
