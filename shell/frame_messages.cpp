@@ -47,6 +47,10 @@ intptr_t FrameMessageHandler::handle(uint32_t message, uintptr_t first, uintptr_
         default:
             return 0;
         }
+    case kMsgMenuProtocolProbe:
+        return kInstanceProbeMagic;
+    case kMsgMenuItemPlain:
+        return host_.makeMenuItemPlain(second, first) ? 1 : 0;
     case kMsgSetStatusText:
         // The bar has four panes; other indexes change nothing.
         if (first < static_cast<uintptr_t>(kStatusPaneCount))

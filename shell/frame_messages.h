@@ -20,6 +20,11 @@ constexpr uint32_t kMsgInstanceProbe = 0xC000 + 0x5A1;
 constexpr uint32_t kMsgInstanceControl = 0x27F5;
 constexpr uint32_t kMsgSetStatusText = 0x2C3F;
 constexpr uint32_t kMsgCopyData = 0x004A;
+// Menu icon protocol: 0x5E96 turns an item with an icon back into a plain
+// item (first: item position, second: the menu, same process only); 0x5E97
+// tells a caller that 0x5E96 is understood.
+constexpr uint32_t kMsgMenuItemPlain = 0x5E96;
+constexpr uint32_t kMsgMenuProtocolProbe = 0x5E97;
 
 constexpr uint32_t kInstanceExit = 0;
 constexpr uint32_t kInstanceAskPath = 2;
@@ -46,6 +51,10 @@ public:
     // Sends the asking peer a copy-data message (code, payload) and returns
     // its answer.
     virtual intptr_t sendCopyData(uintptr_t asker, uint32_t code, const std::string& payload) = 0;
+    // Turns item `position` of `menu` into a plain, empty text item. `menu`
+    // is only compared with the host's own menus, never followed, since it
+    // may come from anywhere. True when such an item was changed.
+    virtual bool makeMenuItemPlain(uintptr_t /*menu*/, uintptr_t /*position*/) { return false; }
 };
 
 class FrameMessageHandler {

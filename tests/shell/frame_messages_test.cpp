@@ -18,6 +18,13 @@ public:
         sent.push_back({asker, code, payload});
         return 7;
     }
+    bool makeMenuItemPlain(uintptr_t menu, uintptr_t position) override
+    {
+        plainItems.emplace_back(menu, position);
+        return menu == kOwnMenu;
+    }
+    static constexpr uintptr_t kOwnMenu = 0x1000;
+    std::vector<std::pair<uintptr_t, uintptr_t>> plainItems;
     struct Sent { uintptr_t asker; uint32_t code; std::string payload; };
     int exits = 0;
     std::string documentPath = "/home/quiz/Das Spiel";
@@ -44,6 +51,17 @@ TEST(FrameMessages, InstanceProbeAnswersOnlyTheMagic)
     EXPECT_EQ(h.handle(kMsgInstanceProbe, 0x12345678, 0), 0x12345678);
     EXPECT_EQ(h.handle(kMsgInstanceProbe, 0, 0), 0);
     EXPECT_EQ(h.handle(kMsgInstanceProbe, 0x12345679, 0), 0);
+}
+
+TEST(FrameMessages, MenuIconProtocol)
+{
+    RecordingHost host;
+    FrameMessageHandler h(host);
+    EXPECT_EQ(h.handle(kMsgMenuProtocolProbe, 0, 0), 0x12345678);
+    EXPECT_EQ(h.handle(kMsgMenuItemPlain, 3, RecordingHost::kOwnMenu), 1);
+    EXPECT_EQ(h.handle(kMsgMenuItemPlain, 3, 0xDEAD), 0);   // not one of ours
+    ASSERT_EQ(host.plainItems.size(), 2u);
+    EXPECT_EQ(host.plainItems[0], std::make_pair(RecordingHost::kOwnMenu, uintptr_t{3}));
 }
 
 TEST(FrameMessages, InstanceControlCodes)
