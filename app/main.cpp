@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
@@ -13,15 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "shell/demo_library.h"
 #include "shell/game_zinko_app.h"
 #include "shell/game_zinko_view.h"
 #include "shell/main_frame.h"
 #include "shell/message_client.h"
 #include "shell/message_wire.h"
 #include "resources/resource_table.h"
-#include "shell/command_line.h"
 #include "shell/qsettings_backend.h"
-#include "shell/settings_values.h"
+#include "shell/qt_translation.h"
 
 namespace {
 
@@ -42,27 +40,6 @@ void runDemoScript(gz::GameZinkoApp& app)
                 app.frame()->dispatchCommand(what.toInt());
         });
     }
-}
-
-// Where the demo library lies beside the program: installed under
-// share/gamezinko, or in the build tree next to app/.
-std::string findDemoLibrary()
-{
-    const QDir bin(QCoreApplication::applicationDirPath());
-    for (const char* rel : {"../share/gamezinko/Games", "../demo/Games"}) {
-        QFileInfo f(bin.filePath(QString::fromLatin1(rel)));
-        if (f.isDir())
-            return f.canonicalFilePath().toStdString();
-    }
-    return {};
-}
-
-bool hasPathArgument(const std::vector<std::string>& args)
-{
-    for (const gz::StartAction& a : gz::parseStartArguments(args))
-        if (a.kind == gz::StartAction::PicturePath)
-            return true;
-    return false;
 }
 
 // GZ_STARTUP_TRACE=1 prints the time from the start of main() to the first
@@ -108,13 +85,12 @@ int main(int argc, char** argv)
         if (pm.loadFromData(icon->data, static_cast<uint>(icon->size)))
             QApplication::setWindowIcon(QIcon(pm));
     }
+    // Qt's standard buttons ("Abbrechen", "Ja", "Nein") in German.
+    gz::installQtTranslation();
     gz::QSettingsBackend settings;
     // A fresh install opens the demo library instead of an empty chooser.
-    if (!hasPathArgument(args) && gz::readViewSettings(settings).picPath.empty()) {
-        const std::string demo = findDemoLibrary();
-        if (!demo.empty())
-            args.push_back(demo);
-    }
+    gz::useDemoLibraryOnFirstStart(settings, args,
+                                   gz::findDemoLibrary(QCoreApplication::applicationDirPath().toStdString()));
     gz::GameZinkoApp gameZinko(settings, [](gz::CMainFrame& frame, gz::SettingsBackend& s) {
         return std::make_unique<gz::CGameZinkoView>(frame, s);
     });

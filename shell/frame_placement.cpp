@@ -99,4 +99,31 @@ PlacementToSave savePlacement(const MonitorTable& monitors, const MonitorRect& o
     return s;
 }
 
+int fullScreenMonitor(const std::vector<MonitorRect>& screens, const MonitorRect& window)
+{
+    if (screens.empty())
+        return -1;
+    const int64_t cx = (int64_t(window.left) + window.right) / 2;
+    const int64_t cy = (int64_t(window.top) + window.bottom) / 2;
+    for (size_t i = 0; i < screens.size(); ++i) {
+        const MonitorRect& s = screens[i];
+        if (cx >= s.left && cx < s.right && cy >= s.top && cy < s.bottom)
+            return static_cast<int>(i);
+    }
+    // The centre in a gap between screens (or off every screen).
+    int best = 0;
+    int64_t bestArea = 0;
+    for (size_t i = 0; i < screens.size(); ++i) {
+        const MonitorRect& s = screens[i];
+        const int64_t w = std::min<int64_t>(s.right, window.right) - std::max<int64_t>(s.left, window.left);
+        const int64_t h = std::min<int64_t>(s.bottom, window.bottom) - std::max<int64_t>(s.top, window.top);
+        const int64_t area = w > 0 && h > 0 ? w * h : 0;
+        if (area > bestArea) {
+            bestArea = area;
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
 }  // namespace gz

@@ -78,4 +78,9 @@ struct PlacementToSave {
 
 PlacementToSave savePlacement(const MonitorTable& monitors, const MonitorRect& outer, bool maximized);
 
+// The screen full screen goes to, from the screens as they are now: the first
+// that holds the window's centre; else the one the window overlaps most
+// (the first of equals); else 0, the primary screen. -1 only for no screens.
+int fullScreenMonitor(const std::vector<MonitorRect>& screens, const MonitorRect& window);
+
 }  // namespace gz

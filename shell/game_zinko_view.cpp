@@ -12,6 +12,7 @@
 #include "game/cp1252.h"
 #include "shell/board_canvas_widget.h"
 #include "shell/main_frame.h"
+#include "shell/message_box_widget.h"
 #include "shell/new_picture_dialog.h"
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
@@ -32,7 +33,8 @@ CGameZinkoView::CGameZinkoView(CMainFrame& frame, SettingsBackend& settings, Vie
 {
     setObjectName("CGameZinkoView");
     if (devices_.sound)
-        sound_ = std::make_unique<ShowSound>();
+        sound_ = std::make_unique<ShowSound>(openDefaultAudioOutput, systemAudioClock(), findSoundResource,
+                                             EffectIdle::Silence);
     // The options are read here, when the view is constructed.
     board_ = std::make_unique<BoardView>(settings_, static_cast<ViewPlatform&>(*this), clock_, sound_.get());
     canvasWidget_ = new BoardCanvasWidget(board_->canvas(), this);
@@ -80,6 +82,12 @@ void CGameZinkoView::windowCreated()
     if (devices_.remote) {
         poller_ = std::make_unique<RemotePoller>(board_->engine(), [this](int32_t id) { postCommand(id); });
         poller_->setComPort(board_->options().comPort);
+        poller_->setDevicePath(board_->options().comDevice);
+        // The poller only retries; a missing permission is told in the
+        // status bar, on the window thread.
+        poller_->setStatusSink([this](const RemotePortStatus& status) {
+            QMetaObject::invokeMethod(this, [this, status] { showRemotePortStatus(status); }, Qt::QueuedConnection);
+        });
         poller_->start();
     }
     showTimer_.start();
@@ -185,8 +193,23 @@ void CGameZinkoView::updateCanvas() { canvasWidget_->updateInvalid(); }
 
 void CGameZinkoView::comPortChanged(int32_t port)
 {
-    if (poller_)
-        poller_->setComPort(port);
+    if (!poller_)
+        return;
+    // A device path, when one is chosen, replaces the numbered port.
+    poller_->setDevicePath(board_->options().comDevice);
+    poller_->setComPort(port);
+}
+
+void CGameZinkoView::showRemotePortStatus(const RemotePortStatus& status)
+{
+    const std::string text = remotePortStatusText(status);
+    if (!text.empty()) {
+        frame_.setMessageText(utf8(text));
+        portProblemShown_ = true;
+    } else if (portProblemShown_) {
+        frame_.setMessageText(QStringLiteral("Bereit"));
+        portProblemShown_ = false;
+    }
 }
 
 // --- editor host ---
@@ -239,32 +262,14 @@ void CGameZinkoView::setCursorPos(ScreenPoint p) { QCursor::setPos(p.x, p.y); }
 MessageAnswer CGameZinkoView::show(std::string_view text, std::string_view caption, MessageButtons buttons,
                                    MessageIcon icon)
 {
-    QMessageBox::Icon qi = QMessageBox::NoIcon;
-    switch (icon) {
-    case MessageIcon::None: qi = QMessageBox::NoIcon; break;
-    case MessageIcon::Information: qi = QMessageBox::Information; break;
-    case MessageIcon::Question: qi = QMessageBox::Question; break;
-    case MessageIcon::Warning: qi = QMessageBox::Warning; break;
-    case MessageIcon::Error: qi = QMessageBox::Critical; break;
-    }
-    QMessageBox::StandardButtons qb = QMessageBox::Ok;
-    if (buttons == MessageButtons::YesNo)
-        qb = QMessageBox::Yes | QMessageBox::No;
-    else if (buttons == MessageButtons::YesNoCancel)
-        qb = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    QMessageBox box(qi, fromGame(caption), fromGame(text), qb, window());
+    std::unique_ptr<QMessageBox> box = makeMessageBox(text, caption, buttons, icon, window());
     const bool waiting = QGuiApplication::overrideCursor() != nullptr;
     if (waiting)
         QGuiApplication::restoreOverrideCursor();
-    const int r = box.exec();
+    const int r = box->exec();
     if (waiting)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    switch (r) {
-    case QMessageBox::Yes: return MessageAnswer::Yes;
-    case QMessageBox::No: return MessageAnswer::No;
-    case QMessageBox::Cancel: return MessageAnswer::Cancel;
-    default: return MessageAnswer::Ok;
-    }
+    return messageAnswerOf(r);
 }
 
 void CGameZinkoView::setWaitCursor(bool on)

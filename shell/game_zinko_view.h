@@ -23,6 +23,7 @@ class BoardCanvasWidget;
 class CMainFrame;
 class NewPictureDialog;
 class RemotePoller;
+struct RemotePortStatus;
 class ShowSound;
 
 struct ViewDevices {
@@ -54,6 +55,7 @@ protected:
 
 private:
     void windowCreated();
+    void showRemotePortStatus(const RemotePortStatus& status);
 
     // ViewPlatform
     MessageBoxes& messageBoxes() override { return *this; }
@@ -93,6 +95,7 @@ private:
     std::unique_ptr<NewPictureDialog> newPicture_;
     bool created_ = false;
     bool closed_ = false;
+    bool portProblemShown_ = false;   // the status bar tells a port problem
 };
 
 }  // namespace gz

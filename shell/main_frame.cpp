@@ -332,19 +332,25 @@ void CMainFrame::toggleFullScreen()
 {
     QWidget* v = view_ ? view_->widget() : nullptr;
     if (fullScreen_ == kFullScreenOff) {
+        // The audience screen is the one the window is on now; take it
+        // before a maximised window shrinks back to its normal place.
+        QScreen* target = fullScreenTarget();
         fullScreen_ = isMaximized() ? kFullScreenFromMaximized : kFullScreenFromNormal;
         if (fullScreen_ == kFullScreenFromMaximized)
             showNormal();
+        normalGeometry_ = geometry();
         statusBarWasVisible_ = statusBar()->isVisible();
         statusBar()->hide();
         toolBarWasVisible_ = toolBar_ && toolBar_->isVisible();
         if (toolBar_)
             toolBar_->hide();
         menuBar()->hide();
-        // Full screen on the monitor the window is on now.
-        if (QWindow* w = windowHandle()) {
-            if (QScreen* s = screen())
-                w->setScreen(s);
+        // Wayland full-screens on the output of the window's screen; X11
+        // window managers on the monitor the window lies on: give both.
+        if (target) {
+            if (QWindow* w = windowHandle())
+                w->setScreen(target);
+            setGeometry(target->geometry());
         }
         showFullScreen();
     } else {
@@ -355,16 +361,33 @@ void CMainFrame::toggleFullScreen()
         menuBar()->show();
         const bool wasMaximized = fullScreen_ == kFullScreenFromMaximized;
         fullScreen_ = kFullScreenOff;
-        if (wasMaximized)
-            showMaximized();
-        else
+        if (wasMaximized) {
             showNormal();
+            setGeometry(normalGeometry_);
+            showMaximized();
+        } else {
+            showNormal();
+            setGeometry(normalGeometry_);
+        }
     }
     if (view_ && v) {
         QPoint tl = v->mapToGlobal(QPoint(0, 0));
         view_->setZoomState(fullScreen_, QRect(tl, v->size()));
     }
     update();
+}
+
+QScreen* CMainFrame::fullScreenTarget() const
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    std::vector<MonitorRect> rects;
+    for (QScreen* s : screens) {
+        const QRect g = s->geometry();
+        rects.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+    }
+    const QRect g = frameGeometry();
+    const int i = fullScreenMonitor(rects, {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+    return i >= 0 ? screens[i] : nullptr;
 }
 
 void CMainFrame::toggleFlatMode()
@@ -398,6 +421,14 @@ void CMainFrame::setDocumentPath(const std::string& path)
     QString title = name.isEmpty() ? QString() : QFileInfo(name).fileName();
     setWindowTitle(title.isEmpty() ? QStringLiteral("GameZinko") : title + QStringLiteral(" - GameZinko"));
 }
+
+void CMainFrame::setMessageText(const QString& text)
+{
+    if (statusPanes_[0])
+        statusPanes_[0]->setText(text);
+}
+
+QString CMainFrame::messageText() const { return statusPanes_[0] ? statusPanes_[0]->text() : QString(); }
 
 void CMainFrame::updateLockIndicators()
 {

@@ -22,6 +22,7 @@
 #include "shell/settings_values.h"
 
 class QLocalServer;
+class QScreen;
 class QLocalSocket;
 
 namespace gz {
@@ -74,6 +75,9 @@ public:
     const std::string& receivedPath() const { return messages_.receivedPath(); }
     FrameMessageHandler& messages() { return messages_; }
     void updateCommandStates();
+    // The message pane of the status bar ("Bereit" when idle).
+    void setMessageText(const QString& text);
+    QString messageText() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +88,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     void toggleFullScreen();
+    QScreen* fullScreenTarget() const;
     void toggleFlatMode();
     void toggleOnTop();
     void savePlacementNow();
@@ -110,6 +115,7 @@ private:
     QTimer updateTimer_;
     bool onTop_ = false;
     int fullScreen_ = kFullScreenOff;
+    QRect normalGeometry_;   // the normal window before full screen
     bool toolBarWasVisible_ = true;
     bool statusBarWasVisible_ = true;
     bool placementSaved_ = false;
