@@ -6,6 +6,7 @@
 
 #include "imaging/pixel_formats.h"
 #include "imaging/raster_image.h"
+#include "imaging/resample_rows.h"
 
 namespace gz {
 namespace {
@@ -109,6 +110,7 @@ public:
         }
     }
     int bytesPerPixel() const { return bytesPerPixel_; }
+    int stride() const { return image_.stride(); }
     const uint8_t* row(int y)
     {
         const int bpp = image_.bitsPerPixel();
@@ -133,49 +135,126 @@ private:
     std::vector<uint8_t> converted_;
 };
 
-bool hasMixedAlpha(const RasterImage& image)
-{
-    bool seenZero = false, seenOther = false;
-    for (int y = 0; y < image.height(); ++y) {
-        const uint8_t* p = image.row(y) + 3;
-        for (int x = 0; x < image.width(); ++x, p += 4) {
-            if (*p == 0)
-                seenZero = true;
-            else if (*p != 255)
-                return true;
-            else
-                seenOther = true;
-            if (seenZero && seenOther)
-                return true;
+// Alpha bytes of a 32-bit source, checked row by row just before the
+// averaging reads the rows, so the source passes through memory once. The
+// plain average is right as long as every alpha byte seen is the same 0 or
+// 255; the watch notes the first row range that breaks that.
+class AlphaWatch {
+public:
+    explicit AlphaWatch(const RasterImage& image) : image_(image) {}
+    // False once the rows up to lastRow (inclusive) are not all 0 or all 255.
+    bool through(int lastRow)
+    {
+        if (broken_)
+            return false;
+        if (lastRow < checked_)
+            return true;
+        const int found = resample_rows::uniformAlpha(image_.row(checked_),
+                                                      -static_cast<std::ptrdiff_t>(image_.stride()),
+                                                      image_.width(), lastRow - checked_ + 1);
+        if (found < 0 || (value_ >= 0 && found != value_)) {
+            broken_ = true;
+            return false;
         }
+        value_ = found;
+        checked_ = lastRow + 1;
+        return true;
     }
-    return false;
-}
+    // The common alpha of the rows checked before the break, -1 if none.
+    int value() const { return value_; }
+
+private:
+    const RasterImage& image_;
+    int checked_ = 0;
+    int value_ = -1;
+    bool broken_ = false;
+};
+
+// Taps of the row kernel along an axis whose every target pixel touches at
+// most four source pixels over a span the float reciprocal divides exactly.
+struct FastTaps {
+    std::vector<int32_t> first;
+    std::vector<uint32_t> w01, w23;
+    std::vector<float> inverse;
+
+    static bool build(const AxisMap& map, FastTaps& taps)
+    {
+        const std::size_t d = map.first.size();
+        for (std::size_t k = 0; k < d; ++k)
+            if (map.count[k] > 4 || map.span[k] > resample_rows::kFastSpanLimit)
+                return false;
+        taps.first.assign(map.first.begin(), map.first.end());
+        taps.w01.resize(d);
+        taps.w23.resize(d);
+        taps.inverse.resize(d);
+        for (std::size_t k = 0; k < d; ++k) {
+            uint32_t w[4] = {};
+            for (int t = 0; t < map.count[k]; ++t)
+                w[t] = map.weights[map.weightAt[k] + t];
+            taps.w01[k] = w[0] | (w[1] << 16);
+            taps.w23[k] = w[2] | (w[3] << 16);
+            taps.inverse[k] = resample_rows::reciprocalFor(map.span[k]);
+        }
+        return true;
+    }
+    resample_rows::AcrossTaps view() const { return {first.data(), w01.data(), w23.data(), inverse.data()}; }
+};
 
 // Plain area average of every channel. C channels per source pixel.
+// With a watch, stops before the first target row whose source rows break
+// the uniform alpha; returns the number of target rows made.
 template <int C>
-void averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my, RasterImage& out)
+int averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my, RasterImage& out,
+                bool rowsInPlace, AlphaWatch* watch = nullptr)
 {
     const std::size_t n = static_cast<std::size_t>(sw) * C;
-    std::vector<uint32_t> acc(n);
-    std::vector<uint8_t> line(n);
+    std::vector<uint32_t> acc;
+    // The row kernel reads up to four pixels and a byte past a tap's start.
+    std::vector<uint8_t> line(n + 4 * C + 16);
     const int outBytes = out.bitsPerPixel() / 8;
+    FastTaps taps;
+    const bool fastAcross = FastTaps::build(mx, taps);
     for (int i = 0; i < out.height(); ++i) {
-        std::fill(acc.begin(), acc.end(), 0u);
+        if (watch && !watch->through(my.first[i] + my.count[i] - 1))
+            return i;
         const uint16_t* w = &my.weights[my.weightAt[i]];
-        for (int r = 0; r < my.count[i]; ++r) {
-            const uint8_t* src = source.row(my.first[i] + r);
-            const uint32_t weight = w[r];
-            uint32_t* a = acc.data();
+        if (rowsInPlace && my.span[i] <= resample_rows::kFastSpanLimit && my.count[i] <= resample_rows::kMaxFastRows) {
+            const uint8_t* rows[resample_rows::kMaxFastRows];
+            for (int r = 0; r < my.count[i]; ++r)
+                rows[r] = source.row(my.first[i] + r);
+            resample_rows::averageDown(rows, w, my.count[i], n, resample_rows::reciprocalFor(my.span[i]),
+                                       line.data());
+        } else {
+            acc.assign(n, 0u);
+            for (int r = 0; r < my.count[i]; ++r) {
+                const uint8_t* src = source.row(my.first[i] + r);
+                const uint32_t weight = w[r];
+                uint32_t* a = acc.data();
+                for (std::size_t j = 0; j < n; ++j)
+                    a[j] += weight * src[j];
+            }
+            const uint32_t m = my.reciprocal[i];
+            const uint8_t s = my.shift[i];
             for (std::size_t j = 0; j < n; ++j)
-                a[j] += weight * src[j];
+                line[j] = static_cast<uint8_t>(divide(acc[j], m, s));
         }
-        const uint32_t m = my.reciprocal[i];
-        const uint8_t s = my.shift[i];
-        for (std::size_t j = 0; j < n; ++j)
-            line[j] = static_cast<uint8_t>(divide(acc[j], m, s));
 
         uint8_t* dst = out.row(i);
+        if (fastAcross) {
+            resample_rows::Ahead ahead;
+            if (rowsInPlace && i + 1 < out.height()) {
+                // Rows the next target row adds; stored bottom-up, so the
+                // lowest of them comes first in memory.
+                const int from = std::max(my.first[i] + my.count[i], my.first[i + 1]);
+                const int to = my.first[i + 1] + my.count[i + 1] - 1;
+                if (from <= to) {
+                    ahead.from = source.row(to);
+                    ahead.bytes = static_cast<std::size_t>(to - from + 1) * source.stride();
+                }
+            }
+            resample_rows::averageAcross(line.data(), C, taps.view(), out.width(), dst, outBytes, ahead);
+            continue;
+        }
         for (int k = 0; k < out.width(); ++k, dst += outBytes) {
             const uint16_t* wx = &mx.weights[mx.weightAt[k]];
             const uint8_t* p = &line[static_cast<std::size_t>(mx.first[k]) * C];
@@ -189,18 +268,20 @@ void averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my
                 dst[3] = 0;
         }
     }
+    return out.height();
 }
 
 // 32-bit source with partial transparency: pixels with alpha 0 add nothing to
 // the colour and are left out of its divisor; alpha averages the whole span.
-void averageRowsWithAlpha(const RasterImage& source, const AxisMap& mx, const AxisMap& my, RasterImage& out)
+void averageRowsWithAlpha(const RasterImage& source, const AxisMap& mx, const AxisMap& my, RasterImage& out,
+                          int firstRow)
 {
     const int sw = source.width();
     const std::size_t n = static_cast<std::size_t>(sw);
     std::vector<uint32_t> colourAcc(n * 3), alphaAcc(n), colourWeight(n);
     std::vector<uint8_t> line(n * 4);
     std::vector<uint8_t> hasColour(n);
-    for (int i = 0; i < out.height(); ++i) {
+    for (int i = firstRow; i < out.height(); ++i) {
         std::fill(colourAcc.begin(), colourAcc.end(), 0u);
         std::fill(alphaAcc.begin(), alphaAcc.end(), 0u);
         std::fill(colourWeight.begin(), colourWeight.end(), 0u);
@@ -304,15 +385,23 @@ bool RasterImage::resample(const RasterImage& source, int width, int height, uns
     std::memcpy(palette_, source.palette_, sizeof palette_);
     const AxisMap mx = buildAxis(source.width_, width);
     const AxisMap my = buildAxis(source.height_, height);
-    if (source.bpp_ == 32 && hasMixedAlpha(source)) {
-        averageRowsWithAlpha(source, mx, my, *this);
+    RowSource rows(source);
+    if (source.bpp_ == 32) {
+        AlphaWatch watch(source);
+        const int made = averageRows<4>(rows, source.width_, mx, my, *this, true, &watch);
+        if (made == height && watch.through(source.height_ - 1))
+            return true;
+        // Mixed alpha. Where the rows so far were all opaque the transparency
+        // rule gives the same bytes, so those rows stay; after transparent
+        // ones everything is redone.
+        averageRowsWithAlpha(source, mx, my, *this, watch.value() == 255 ? made : 0);
         return true;
     }
-    RowSource rows(source);
+    const bool inPlace = source.bpp_ == 24 || source.bpp_ == 32;
     if (rows.bytesPerPixel() == 3)
-        averageRows<3>(rows, source.width_, mx, my, *this);
+        averageRows<3>(rows, source.width_, mx, my, *this, inPlace);
     else
-        averageRows<4>(rows, source.width_, mx, my, *this);
+        averageRows<4>(rows, source.width_, mx, my, *this, inPlace);
     return true;
 }
 
