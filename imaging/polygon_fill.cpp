@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 
 #include "imaging/pixel_formats.h"
 #include "imaging/raster_image.h"
@@ -45,12 +47,13 @@ struct FloorStepper {
     }
     void step()
     {
+        // Without a branch: the carry follows the slope's fraction, which
+        // a branch predictor cannot learn.
         q += wholeStep;
         r += partStep;
-        if (r >= d) {
-            r -= d;
-            ++q;
-        }
+        const int64_t carry = r >= d;
+        q += carry;
+        r -= d & -carry;
     }
 };
 
@@ -97,16 +100,12 @@ struct Edge {
             else
                 stepper.start(2 * dx, 2 * dy - dx, 2 * dy, k);
         }
-        int64_t j0, j1;
-        if (steep) {
-            j0 = j1 = stepper.q;
-        } else {
-            j0 = std::max<int64_t>(0, stepper.q);
-            stepper.step();
-            j1 = std::min<int64_t>(dx, stepper.q - 1);
-        }
-        if (steep)
-            stepper.step();
+        // Steep: the one offset q (never negative). Shallow: q up to the
+        // next row's offset, less one.
+        const int64_t q = stepper.q;
+        stepper.step();
+        const int64_t j0 = std::max<int64_t>(0, q);
+        const int64_t j1 = steep ? q : std::min<int64_t>(dx, stepper.q - 1);
         nextRow = y + 1;
         const int64_t x0 = xa + sx * j0, x1 = xa + sx * j1;
         left = std::min(x0, x1);
@@ -114,6 +113,113 @@ struct Edge {
     }
 };
 
+
+// Where two sloped edges meet (directly or through horizontal edges) at a
+// vertex row.
+struct Meeting {
+    int64_t row;
+    int before, after;
+    bool merge;
+    bool horizontal;
+    int64_t left, right;   // extent of the horizontal edges
+};
+
+// The even-odd rows y0..y1 (inside the image); fill(y, left, right) gets
+// each span clipped to columns 0..lastColumn.
+template <typename Fill>
+void scanRows(Edge* edges, const int* sloped, int slopedCount, const Meeting* meetings, int meetingCount, int64_t y0,
+              int64_t y1, int64_t lastColumn, Fill fill)
+{
+    int nextMeeting = 0;
+    while (nextMeeting < meetingCount && meetings[nextMeeting].row < y0)
+        ++nextMeeting;
+    // The active edges are kept in the order of their runs on the previous
+    // row, which is their order on this row too except near vertices, so the
+    // runs usually arrive sorted.
+    int active[kMaxPolygonPoints];
+    int activeCount = 0, nextSloped = 0;
+    // Runs of this row as two arrays: each end is written and read whole.
+    int64_t runLeft[kMaxPolygonPoints], runRight[kMaxPolygonPoints];
+    bool alive[kMaxPolygonPoints];
+    int slot[kMaxPolygonPoints];   // run of each active edge on this row
+    for (int64_t y = y0; y <= y1; ++y) {
+        // Edges enter at their upper end and leave after their lower end.
+        while (nextSloped < slopedCount && edges[sloped[nextSloped]].ya <= y)
+            active[activeCount++] = sloped[nextSloped++];
+        int runCount = 0;
+        for (int a = 0; a < activeCount; ++a) {
+            Edge& e = edges[active[a]];
+            if (e.yb < y)
+                continue;
+            active[runCount] = active[a];
+            e.runOn(y, runLeft[runCount], runRight[runCount]);
+            ++runCount;
+        }
+        activeCount = runCount;
+        for (int r = 1; r < runCount; ++r) {
+            if (runLeft[r] >= runLeft[r - 1])
+                continue;
+            const int64_t left = runLeft[r], right = runRight[r];
+            const int edge = active[r];
+            int j = r;
+            for (; j > 0 && runLeft[j - 1] > left; --j) {
+                runLeft[j] = runLeft[j - 1];
+                runRight[j] = runRight[j - 1];
+                active[j] = active[j - 1];
+            }
+            runLeft[j] = left;
+            runRight[j] = right;
+            active[j] = edge;
+        }
+        int n = runCount;
+        if (nextMeeting < meetingCount && meetings[nextMeeting].row == y) {
+            for (int r = 0; r < runCount; ++r) {
+                slot[active[r]] = r;
+                alive[r] = true;
+            }
+            for (; nextMeeting < meetingCount && meetings[nextMeeting].row == y; ++nextMeeting) {
+                const Meeting& m = meetings[nextMeeting];
+                const int run = slot[m.before];
+                if (m.horizontal) {
+                    runLeft[run] = std::min(runLeft[run], m.left);
+                    runRight[run] = std::max(runRight[run], m.right);
+                }
+                if (m.merge) {
+                    const int other = slot[m.after];
+                    runLeft[run] = std::min(runLeft[run], runLeft[other]);
+                    runRight[run] = std::max(runRight[run], runRight[other]);
+                    alive[other] = false;
+                }
+            }
+            // Survivors sorted by their left end again (the merged runs may
+            // have grown leftwards); this copy leaves the edge order alone.
+            n = 0;
+            for (int r = 0; r < runCount; ++r) {
+                if (!alive[r])
+                    continue;
+                const int64_t left = runLeft[r], right = runRight[r];
+                int j = n++;
+                for (; j > 0 && runLeft[j - 1] > left; --j) {
+                    runLeft[j] = runLeft[j - 1];
+                    runRight[j] = runRight[j - 1];
+                }
+                runLeft[j] = left;
+                runRight[j] = right;
+            }
+        }
+        auto span = [&](int64_t left, int64_t right) {
+            left = std::max<int64_t>(left, 0);
+            right = std::min(right, lastColumn);
+            if (left <= right)
+                fill(y, left, right);
+        };
+        int k = 0;
+        for (; k + 1 < n; k += 2)
+            span(runLeft[k], std::max(runRight[k], runRight[k + 1]));
+        if (k < n)   // an odd run still has its edge pixels drawn
+            span(runLeft[k], runRight[k]);
+    }
+}
 
 }  // namespace
 
@@ -195,13 +301,6 @@ bool RasterImage::fillPolygon(const RasterPoint* points, int count, uint32_t col
     // them, and an edge that continues the previous one in the same vertical
     // direction joins its run, so such a vertex counts once. At a turning
     // vertex both edges keep their own runs.
-    struct Meeting {
-        int64_t row;
-        int before, after;
-        bool merge;
-        bool horizontal;
-        int64_t left, right;   // extent of the horizontal edges
-    };
     Meeting meetings[kMaxPolygonPoints];
     int meetingCount = 0;
     {
@@ -231,63 +330,37 @@ bool RasterImage::fillPolygon(const RasterPoint* points, int count, uint32_t col
     std::sort(meetings, meetings + meetingCount, [](const Meeting& a, const Meeting& b) { return a.row < b.row; });
 
     const int64_t y0 = std::max<int64_t>(minY, 0), y1 = std::min<int64_t>(maxY, height_ - 1);
-    int active[kMaxPolygonPoints];
-    int activeCount = 0, nextSloped = 0, nextMeeting = 0;
-    while (nextMeeting < meetingCount && meetings[nextMeeting].row < y0)
-        ++nextMeeting;
-    // Runs of this row as two arrays: each end is written and read whole.
-    int64_t runLeft[kMaxPolygonPoints], runRight[kMaxPolygonPoints];
-    bool alive[kMaxPolygonPoints];
-    int slot[kMaxPolygonPoints];   // run of each active edge on this row
-    for (int64_t y = y0; y <= y1; ++y) {
-        // Edges enter at their upper end and leave after their lower end.
-        while (nextSloped < slopedCount && edges[sloped[nextSloped]].ya <= y)
-            active[activeCount++] = sloped[nextSloped++];
-        int runCount = 0;
-        for (int a = 0; a < activeCount;) {
-            Edge& e = edges[active[a]];
-            if (e.yb < y) {
-                active[a] = active[--activeCount];
-                continue;
-            }
-            e.runOn(y, runLeft[runCount], runRight[runCount]);
-            alive[runCount] = true;
-            slot[active[a]] = runCount++;
-            ++a;
-        }
-        for (; nextMeeting < meetingCount && meetings[nextMeeting].row == y; ++nextMeeting) {
-            const Meeting& m = meetings[nextMeeting];
-            const int run = slot[m.before];
-            if (m.horizontal) {
-                runLeft[run] = std::min(runLeft[run], m.left);
-                runRight[run] = std::max(runRight[run], m.right);
-            }
-            if (m.merge) {
-                const int other = slot[m.after];
-                runLeft[run] = std::min(runLeft[run], runLeft[other]);
-                runRight[run] = std::max(runRight[run], runRight[other]);
-                alive[other] = false;
-            }
-        }
-        // Survivors sorted by their left end (insertion sort: a handful).
-        int n = 0;
-        for (int r = 0; r < runCount; ++r) {
-            if (!alive[r])
-                continue;
-            const int64_t left = runLeft[r], right = runRight[r];
-            int j = n++;
-            for (; j > 0 && runLeft[j - 1] > left; --j) {
-                runLeft[j] = runLeft[j - 1];
-                runRight[j] = runRight[j - 1];
-            }
-            runLeft[j] = left;
-            runRight[j] = right;
-        }
-        int k = 0;
-        for (; k + 1 < n; k += 2)
-            spanClipped(*this, format, y, runLeft[k], std::max(runRight[k], runRight[k + 1]), colour);
-        if (k < n)   // an odd run still has its edge pixels drawn
-            spanClipped(*this, format, y, runLeft[k], runRight[k], colour);
+    const int64_t lastColumn = width_ - 1;
+    if (bpp_ == 32 && (reinterpret_cast<std::uintptr_t>(pixels_) & 3) == 0) {
+        // The board's back buffer: whole words straight into the row, no
+        // routine call per span.
+        typedef uint32_t __attribute__((may_alias)) Word;
+        Word* const top = reinterpret_cast<Word*>(row(0));
+        const std::ptrdiff_t wordsPerRow = stride_ / 4;
+        const uint8_t bytes[4] = {static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8),
+                                  static_cast<uint8_t>(colour >> 16), static_cast<uint8_t>(colour >> 24)};
+        uint32_t word;
+        std::memcpy(&word, bytes, 4);
+        scanRows(edges, sloped, slopedCount, meetings, meetingCount, y0, y1, lastColumn,
+                 [=](int64_t y, int64_t left, int64_t right) {
+                     Word* const p = top - y * wordsPerRow + left;
+                     const auto n = static_cast<std::size_t>(right - left + 1);
+                     // The library's wide-character fill is the widest word
+                     // fill at hand where wide characters are 32 bits.
+                     if constexpr (sizeof(wchar_t) == 4) {
+                         wchar_t w;
+                         std::memcpy(&w, &word, 4);
+                         std::wmemset(reinterpret_cast<wchar_t*>(p), w, n);
+                     } else {
+                         std::fill_n(p, n, word);
+                     }
+                 });
+    } else {
+        scanRows(edges, sloped, slopedCount, meetings, meetingCount, y0, y1, lastColumn,
+                 [&](int64_t y, int64_t left, int64_t right) {
+                     format->fillSpan(*this, static_cast<int>(y), static_cast<int>(left), static_cast<int>(right),
+                                      colour);
+                 });
     }
     return true;
 }

@@ -6,6 +6,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -231,6 +234,82 @@ TEST(FillPolygon, FillsEveryDepth)
         for (int y = 0; y < 50; ++y)
             for (int x = 0; x < 60; ++x)
                 ASSERT_EQ(image.pixel(x, y) != 0, reference.colourAt(x, y) == kInk) << bpp << " bits " << x << "," << y;
+    }
+}
+
+
+// Random many-pointed polygons, often crossing themselves, with horizontal
+// and vertical edges mixed in: edges change their left-to-right order from
+// row to row, which the even-odd pairing must follow.
+std::vector<Points> randomPolygons(unsigned seed, int count, int width, int height)
+{
+    std::mt19937 rng(seed);
+    std::vector<Points> polygons;
+    for (int p = 0; p < count; ++p) {
+        Points points;
+        const int n = 3 + static_cast<int>(rng() % 30);
+        for (int i = 0; i < n; ++i) {
+            RasterPoint q{static_cast<int>(rng() % (width + 20)) - 10, static_cast<int>(rng() % (height + 20)) - 10};
+            if (i > 0 && rng() % 4 == 0)
+                q.y = points.back().y;
+            else if (i > 0 && rng() % 6 == 0)
+                q.x = points.back().x;
+            points.push_back(q);
+        }
+        polygons.push_back(points);
+    }
+    return polygons;
+}
+
+TEST(FillPolygon, RandomPolygonsMatchEvenOddAwayFromEdgesAndCoverEveryEdgePixel)
+{
+    for (const Points& p : randomPolygons(21, 60, 80, 60)) {
+        RasterImage image;
+        ASSERT_TRUE(image.create(32, 80, 60, 0u));
+        ASSERT_TRUE(image.fillPolygon(p.data(), static_cast<int>(p.size()), kInk));
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                double nearest = 1e9;
+                for (std::size_t i = 0; i < p.size(); ++i)
+                    nearest = std::min(nearest, distanceToSegment(p[i], p[(i + 1) % p.size()], x, y));
+                if (nearest >= 1.5) {
+                    ASSERT_EQ(image.pixel(x, y) == kInk, evenOddInside(p, x, y))
+                        << p.size() << " points, at " << x << "," << y;
+                }
+            }
+        }
+        for (std::size_t i = 0; i < p.size(); ++i)
+            for (auto [x, y] : bresenham(p[i], p[(i + 1) % p.size()]))
+                if (x >= 0 && y >= 0 && x < 80 && y < 60) {
+                    ASSERT_EQ(image.pixel(x, y), kInk) << p.size() << " points, edge " << i << " at " << x << "," << y;
+                }
+    }
+}
+
+TEST(FillPolygon, ThirtyTwoBitsFillWholeWordsLikeEveryOtherRow)
+{
+    // Owned 32-bit rows take whole words; caller memory at an odd address
+    // and 24 bits take the per-format routine. All must cover the same
+    // pixels, and 32 bits must keep the colour's alpha byte.
+    constexpr int w = 70, h = 45;
+    std::vector<uint8_t> memory(static_cast<std::size_t>(4 * w * h) + 1);
+    RasterImage words, odd, narrow;
+    ASSERT_TRUE(words.create(32, w, h, 0u));
+    ASSERT_TRUE(odd.create(32, w, h, std::nullopt, memory.data() + 1));
+    std::memset(odd.bits(), 0, odd.byteSize());
+    ASSERT_TRUE(narrow.create(24, w, h, 0u));
+    uint32_t colour = 0x80102030;
+    for (const Points& p : randomPolygons(8, 40, w, h)) {
+        colour += 0x03050709;
+        for (RasterImage* image : {&words, &odd, &narrow})
+            image->fillPolygon(p.data(), static_cast<int>(p.size()), image == &narrow ? colour & 0xFFFFFF : colour);
+    }
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(words.pixel(x, y), odd.pixel(x, y)) << x << "," << y;
+            ASSERT_EQ(words.pixel(x, y) & 0xFFFFFF, narrow.pixel(x, y)) << x << "," << y;
+            ASSERT_TRUE(words.pixel(x, y) == 0 || words.pixel(x, y) >> 24 != 0) << x << "," << y;
+        }
     }
 }
 
