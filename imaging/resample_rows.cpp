@@ -145,6 +145,37 @@ inline uint32_t acrossSse2(const uint8_t* line, int inBytes, const AcrossTaps& t
     const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(q, q), zero);
     return static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
 }
+
+// Quotients (B G R A as 32-bit lanes) of one target pixel whose packed
+// weights and reciprocal sit in lane L of the given vectors.
+template <int L>
+inline __m128i acrossLaneSse2(const uint8_t* p, int inBytes, __m128i w01, __m128i w23, __m128 inverse)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i p0 = _mm_cvtsi32_si128(static_cast<int>(load32(p)));
+    const __m128i p1 = _mm_cvtsi32_si128(static_cast<int>(load32(p + inBytes)));
+    const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(load32(p + 2 * inBytes)));
+    const __m128i p3 = _mm_cvtsi32_si128(static_cast<int>(load32(p + 3 * inBytes)));
+    const __m128i t01 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p0, p1), zero);
+    const __m128i t23 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p2, p3), zero);
+    const __m128i sum = _mm_add_epi32(_mm_madd_epi16(t01, _mm_shuffle_epi32(w01, L * 0x55)),
+                                      _mm_madd_epi16(t23, _mm_shuffle_epi32(w23, L * 0x55)));
+    return _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(sum), _mm_shuffle_ps(inverse, inverse, L * 0x55)));
+}
+
+// Target pixels k..k+3 as sixteen bytes B G R A B G R A ...
+inline __m128i acrossFourSse2(const uint8_t* line, int inBytes, const AcrossTaps& taps, int k)
+{
+    const __m128i w01 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.w01 + k));
+    const __m128i w23 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.w23 + k));
+    const __m128 inverse = _mm_loadu_ps(taps.inverse + k);
+    auto at = [&](int i) { return line + static_cast<std::ptrdiff_t>(taps.first[k + i]) * inBytes; };
+    const __m128i q0 = acrossLaneSse2<0>(at(0), inBytes, w01, w23, inverse);
+    const __m128i q1 = acrossLaneSse2<1>(at(1), inBytes, w01, w23, inverse);
+    const __m128i q2 = acrossLaneSse2<2>(at(2), inBytes, w01, w23, inverse);
+    const __m128i q3 = acrossLaneSse2<3>(at(3), inBytes, w01, w23, inverse);
+    return _mm_packus_epi16(_mm_packs_epi32(q0, q1), _mm_packs_epi32(q2, q3));
+}
 #endif
 
 inline uint32_t across(const uint8_t* line, int inBytes, const AcrossTaps& taps, int k)
@@ -187,10 +218,34 @@ void averageAcross(const uint8_t* line, int inBytes, const AcrossTaps& taps, int
     if (width <= 0)
         return;
     Prefetcher prefetch(ahead);
+    // A 3-byte source has no alpha: its fourth lane is the next pixel's blue.
+    const uint32_t keep = inBytes == 4 ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    int k = 0;
+#if GZ_RESAMPLE_SSE2
     if (outBytes == 4) {
-        // A 3-byte source has no alpha: its fourth lane is the next pixel's blue.
-        const uint32_t keep = inBytes == 4 ? 0xFFFFFFFFu : 0x00FFFFFFu;
-        for (int k = 0; k < width; ++k, out += 4) {
+        const __m128i keepLanes = _mm_set1_epi32(static_cast<int>(keep));
+        for (; k + 4 <= width; k += 4, out += 16) {
+            for (int i = 0; i < 4; ++i)
+                prefetch.step();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                             _mm_and_si128(acrossFourSse2(line, inBytes, taps, k), keepLanes));
+        }
+    } else {
+        // Four 4-byte stores three bytes apart; the last one's spare byte
+        // belongs to the next pixel, which is still to come.
+        for (; k + 4 < width; k += 4, out += 12) {
+            for (int i = 0; i < 4; ++i)
+                prefetch.step();
+            __m128i four = acrossFourSse2(line, inBytes, taps, k);
+            for (int i = 0; i < 4; ++i, four = _mm_srli_si128(four, 4)) {
+                const uint32_t v = static_cast<uint32_t>(_mm_cvtsi128_si32(four));
+                std::memcpy(out + 3 * i, &v, 4);
+            }
+        }
+    }
+#endif
+    if (outBytes == 4) {
+        for (; k < width; ++k, out += 4) {
             prefetch.step();
             const uint32_t v = across(line, inBytes, taps, k) & keep;
             std::memcpy(out, &v, 4);
@@ -199,7 +254,7 @@ void averageAcross(const uint8_t* line, int inBytes, const AcrossTaps& taps, int
     }
     // Three-byte target: each 4-byte store's last byte is overwritten by the
     // next pixel; the last pixel stores exactly three bytes.
-    for (int k = 0; k + 1 < width; ++k, out += 3) {
+    for (; k + 1 < width; ++k, out += 3) {
         prefetch.step();
         const uint32_t v = across(line, inBytes, taps, k);
         std::memcpy(out, &v, 4);

@@ -82,7 +82,7 @@ TEST(ResampleRows, AveragingAcrossMatchesIntegerDivisionAndStaysInsideTheRow)
     };
     std::mt19937 rng(5);
     for (const Case c : {Case{3, 3}, Case{3, 4}, Case{4, 4}, Case{4, 3}}) {
-        for (int width : {1, 2, 7, 33}) {
+        for (int width : {1, 2, 7, 8, 33}) {
             // Each target pixel starts at a random source pixel and takes
             // 1 to 4 of them; the line is padded as the kernel needs.
             std::vector<int32_t> first;
