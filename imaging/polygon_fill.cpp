@@ -6,7 +6,6 @@
 // of the Bresenham error term rather than by stepping from the edge's start,
 // which keeps far-off (clipped) points cheap and exact.
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -63,7 +62,7 @@ struct Edge {
     int64_t dx, dy;   // |xb - xa|, yb - ya > 0
     int sx;           // x step, -1 or +1
     int direction;    // +1 when the polygon runs downwards along it, -1 upwards
-    int64_t nextRow = INT64_MIN;   // row the stepper is prepared for
+    bool steep;       // dx <= dy: one pixel per row
     FloorStepper stepper;
 
     static Edge between(RasterPoint p, RasterPoint q)
@@ -79,34 +78,33 @@ struct Edge {
         e.dx = std::llabs(e.xb - e.xa);
         e.dy = e.yb - e.ya;
         e.sx = e.xb >= e.xa ? 1 : -1;
-        e.nextRow = INT64_MIN;
+        e.steep = e.dx <= e.dy;
         return e;
     }
 
-    // Pixels [left, right] the line covers on row y (ya <= y <= yb). The
-    // midpoint rule "step when the error is above 0", started at (xa, ya),
-    // puts row k = y - ya at these x offsets (in steps of sx):
+    // The midpoint rule "step when the error is above 0", started at
+    // (xa, ya), puts row k = y - ya at these x offsets (in steps of sx):
     //   steep (dx <= dy):  floor((2 dx k + dy - 1) / 2dy)
     //   shallow:           S(k) .. S(k + 1) - 1 within 0 .. dx, where
     //                      S(k) = floor((2 dx k - dx + 2 dy) / 2dy).
-    // Rows are asked for in increasing order, so the offsets are stepped.
-    void runOn(int64_t y, int64_t& left, int64_t& right)
+    // startAt prepares row y (ya <= y <= yb) directly; nextRun then gives
+    // the pixels [left, right] of one row after the other.
+    void startAt(int64_t y)
     {
         const int64_t k = y - ya;
-        const bool steep = dx <= dy;
-        if (y != nextRow) {
-            if (steep)
-                stepper.start(2 * dx, dy - 1, 2 * dy, k);
-            else
-                stepper.start(2 * dx, 2 * dy - dx, 2 * dy, k);
-        }
+        if (steep)
+            stepper.start(2 * dx, dy - 1, 2 * dy, k);
+        else
+            stepper.start(2 * dx, 2 * dy - dx, 2 * dy, k);
+    }
+    void nextRun(int64_t& left, int64_t& right)
+    {
         // Steep: the one offset q (never negative). Shallow: q up to the
         // next row's offset, less one.
         const int64_t q = stepper.q;
         stepper.step();
         const int64_t j0 = std::max<int64_t>(0, q);
         const int64_t j1 = steep ? q : std::min<int64_t>(dx, stepper.q - 1);
-        nextRow = y + 1;
         const int64_t x0 = xa + sx * j0, x1 = xa + sx * j1;
         left = std::min(x0, x1);
         right = std::max(x0, x1);
@@ -144,15 +142,20 @@ void scanRows(Edge* edges, const int* sloped, int slopedCount, const Meeting* me
     int slot[kMaxPolygonPoints];   // run of each active edge on this row
     for (int64_t y = y0; y <= y1; ++y) {
         // Edges enter at their upper end and leave after their lower end.
-        while (nextSloped < slopedCount && edges[sloped[nextSloped]].ya <= y)
-            active[activeCount++] = sloped[nextSloped++];
+        while (nextSloped < slopedCount && edges[sloped[nextSloped]].ya <= y) {
+            const int entering = sloped[nextSloped++];
+            if (edges[entering].yb < y)
+                continue;   // ended above the image
+            edges[entering].startAt(y);
+            active[activeCount++] = entering;
+        }
         int runCount = 0;
         for (int a = 0; a < activeCount; ++a) {
             Edge& e = edges[active[a]];
             if (e.yb < y)
                 continue;
             active[runCount] = active[a];
-            e.runOn(y, runLeft[runCount], runRight[runCount]);
+            e.nextRun(runLeft[runCount], runRight[runCount]);
             ++runCount;
         }
         activeCount = runCount;
@@ -244,9 +247,11 @@ static void drawLine(RasterImage& image, const pixfmt::PixelFormat* format, Rast
     }
     Edge e = Edge::between(a, b);
     const int64_t y0 = std::max<int64_t>(e.ya, 0), y1 = std::min<int64_t>(e.yb, image.height() - 1);
+    if (y0 <= y1)
+        e.startAt(y0);
     for (int64_t y = y0; y <= y1; ++y) {
         int64_t l, r;
-        e.runOn(y, l, r);
+        e.nextRun(l, r);
         spanClipped(image, format, y, l, r, colour);
     }
 }
