@@ -170,34 +170,36 @@ private:
     bool broken_ = false;
 };
 
-// Taps of the row kernel along an axis whose every target pixel touches at
-// most four source pixels over a span the float reciprocal divides exactly.
+// Taps of the row kernel along an axis whose every span the float
+// reciprocal divides exactly (which also keeps each to at most nine taps).
 struct FastTaps {
+    int pairs = 1;
     std::vector<int32_t> first;
-    std::vector<uint32_t> w01, w23;
+    std::vector<uint32_t> weights;
     std::vector<float> inverse;
 
     static bool build(const AxisMap& map, FastTaps& taps)
     {
-        const std::size_t d = map.first.size();
-        for (std::size_t k = 0; k < d; ++k)
-            if (map.count[k] > 4 || map.span[k] > resample_rows::kFastSpanLimit)
+        const int d = static_cast<int>(map.first.size());
+        int most = 1;
+        for (int k = 0; k < d; ++k) {
+            if (map.span[k] > resample_rows::kFastSpanLimit || map.count[k] > 2 * resample_rows::kMaxPairs)
                 return false;
+            most = std::max(most, map.count[k]);
+        }
+        taps.pairs = (most + 1) / 2;
         taps.first.assign(map.first.begin(), map.first.end());
-        taps.w01.resize(d);
-        taps.w23.resize(d);
-        taps.inverse.resize(d);
-        for (std::size_t k = 0; k < d; ++k) {
-            uint32_t w[4] = {};
+        taps.weights.assign(resample_rows::pairsLength(taps.pairs, d), 0u);
+        taps.inverse.resize(static_cast<std::size_t>(d));
+        for (int k = 0; k < d; ++k) {
             for (int t = 0; t < map.count[k]; ++t)
-                w[t] = map.weights[map.weightAt[k] + t];
-            taps.w01[k] = w[0] | (w[1] << 16);
-            taps.w23[k] = w[2] | (w[3] << 16);
+                taps.weights[resample_rows::pairIndex(taps.pairs, k, t / 2)] |=
+                    uint32_t{map.weights[map.weightAt[k] + t]} << (16 * (t % 2));
             taps.inverse[k] = resample_rows::reciprocalFor(map.span[k]);
         }
         return true;
     }
-    resample_rows::AcrossTaps view() const { return {first.data(), w01.data(), w23.data(), inverse.data()}; }
+    resample_rows::AcrossTaps view() const { return {pairs, first.data(), weights.data(), inverse.data()}; }
 };
 
 // Plain area average of every channel. C channels per source pixel.
@@ -209,8 +211,8 @@ int averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my,
 {
     const std::size_t n = static_cast<std::size_t>(sw) * C;
     std::vector<uint32_t> acc;
-    // The row kernel reads up to four pixels and a byte past a tap's start.
-    std::vector<uint8_t> line(n + 4 * C + 16);
+    // The row kernel reads whole pairs of pixels and a byte past a tap's start.
+    std::vector<uint8_t> line(n + 2 * resample_rows::kMaxPairs * C + 16);
     const int outBytes = out.bitsPerPixel() / 8;
     FastTaps taps;
     const bool fastAcross = FastTaps::build(mx, taps);

@@ -115,12 +115,14 @@ inline uint32_t load32(const uint8_t* p)
 inline uint32_t acrossPlain(const uint8_t* line, int inBytes, const AcrossTaps& taps, int k)
 {
     const uint8_t* p = line + static_cast<std::ptrdiff_t>(taps.first[k]) * inBytes;
-    const uint32_t wt[4] = {taps.w01[k] & 0xFFFF, taps.w01[k] >> 16, taps.w23[k] & 0xFFFF, taps.w23[k] >> 16};
     uint32_t pixel = 0;
     for (int c = 0; c < 4; ++c) {
         int32_t sum = 0;
-        for (int t = 0; t < 4; ++t)
-            sum += static_cast<int32_t>(wt[t] * p[t * inBytes + c]);
+        for (int q = 0; q < taps.pairs; ++q) {
+            const uint32_t w = taps.weights[pairIndex(taps.pairs, k, q)];
+            const uint8_t* tap = p + 2 * q * inBytes + c;
+            sum += static_cast<int32_t>((w & 0xFFFF) * tap[0] + (w >> 16) * tap[inBytes]);
+        }
         pixel |= static_cast<uint32_t>(quotient(sum, taps.inverse[k])) << (8 * c);
     }
     return pixel;
@@ -129,51 +131,49 @@ inline uint32_t acrossPlain(const uint8_t* line, int inBytes, const AcrossTaps& 
 #if GZ_RESAMPLE_SSE2
 // The four channels of two neighbouring taps interleaved and widened to 16
 // bits meet the pair of weights in one multiply-add.
+inline __m128i tapPairSse2(const uint8_t* p, int inBytes, __m128i weights)
+{
+    const __m128i a = _mm_cvtsi32_si128(static_cast<int>(load32(p)));
+    const __m128i b = _mm_cvtsi32_si128(static_cast<int>(load32(p + inBytes)));
+    return _mm_madd_epi16(_mm_unpacklo_epi8(_mm_unpacklo_epi8(a, b), _mm_setzero_si128()), weights);
+}
+
 inline uint32_t acrossSse2(const uint8_t* line, int inBytes, const AcrossTaps& taps, int k)
 {
     const uint8_t* p = line + static_cast<std::ptrdiff_t>(taps.first[k]) * inBytes;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i p0 = _mm_cvtsi32_si128(static_cast<int>(load32(p)));
-    const __m128i p1 = _mm_cvtsi32_si128(static_cast<int>(load32(p + inBytes)));
-    const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(load32(p + 2 * inBytes)));
-    const __m128i p3 = _mm_cvtsi32_si128(static_cast<int>(load32(p + 3 * inBytes)));
-    const __m128i t01 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p0, p1), zero);
-    const __m128i t23 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p2, p3), zero);
-    const __m128i sum = _mm_add_epi32(_mm_madd_epi16(t01, _mm_set1_epi32(static_cast<int>(taps.w01[k]))),
-                                      _mm_madd_epi16(t23, _mm_set1_epi32(static_cast<int>(taps.w23[k]))));
+    __m128i sum = _mm_setzero_si128();
+    for (int q = 0; q < taps.pairs; ++q) {
+        const int w = static_cast<int>(taps.weights[pairIndex(taps.pairs, k, q)]);
+        sum = _mm_add_epi32(sum, tapPairSse2(p + 2 * q * inBytes, inBytes, _mm_set1_epi32(w)));
+    }
     const __m128i q = _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(sum), _mm_set1_ps(taps.inverse[k])));
-    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(q, q), zero);
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(q, q), q)));
 }
 
-// Quotients (B G R A as 32-bit lanes) of one target pixel whose packed
-// weights and reciprocal sit in lane L of the given vectors.
-template <int L>
-inline __m128i acrossLaneSse2(const uint8_t* p, int inBytes, __m128i w01, __m128i w23, __m128 inverse)
+// Quotients (B G R A as 32-bit lanes) of the target pixel whose weight
+// pairs and reciprocal sit in lane L of the given vectors.
+template <int Pairs, int L>
+inline __m128i acrossLaneSse2(const uint8_t* p, int inBytes, const __m128i* weights, __m128 inverse)
 {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i p0 = _mm_cvtsi32_si128(static_cast<int>(load32(p)));
-    const __m128i p1 = _mm_cvtsi32_si128(static_cast<int>(load32(p + inBytes)));
-    const __m128i p2 = _mm_cvtsi32_si128(static_cast<int>(load32(p + 2 * inBytes)));
-    const __m128i p3 = _mm_cvtsi32_si128(static_cast<int>(load32(p + 3 * inBytes)));
-    const __m128i t01 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p0, p1), zero);
-    const __m128i t23 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p2, p3), zero);
-    const __m128i sum = _mm_add_epi32(_mm_madd_epi16(t01, _mm_shuffle_epi32(w01, L * 0x55)),
-                                      _mm_madd_epi16(t23, _mm_shuffle_epi32(w23, L * 0x55)));
+    __m128i sum = tapPairSse2(p, inBytes, _mm_shuffle_epi32(weights[0], L * 0x55));
+    for (int q = 1; q < Pairs; ++q)
+        sum = _mm_add_epi32(sum, tapPairSse2(p + 2 * q * inBytes, inBytes, _mm_shuffle_epi32(weights[q], L * 0x55)));
     return _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(sum), _mm_shuffle_ps(inverse, inverse, L * 0x55)));
 }
 
-// Target pixels k..k+3 as sixteen bytes B G R A B G R A ...
+// Target pixels k..k+3 (k a multiple of 4) as sixteen bytes B G R A B G R A ...
+template <int Pairs>
 inline __m128i acrossFourSse2(const uint8_t* line, int inBytes, const AcrossTaps& taps, int k)
 {
-    const __m128i w01 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.w01 + k));
-    const __m128i w23 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.w23 + k));
+    __m128i weights[Pairs];
+    for (int q = 0; q < Pairs; ++q)
+        weights[q] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps.weights + pairIndex(Pairs, k, q)));
     const __m128 inverse = _mm_loadu_ps(taps.inverse + k);
     auto at = [&](int i) { return line + static_cast<std::ptrdiff_t>(taps.first[k + i]) * inBytes; };
-    const __m128i q0 = acrossLaneSse2<0>(at(0), inBytes, w01, w23, inverse);
-    const __m128i q1 = acrossLaneSse2<1>(at(1), inBytes, w01, w23, inverse);
-    const __m128i q2 = acrossLaneSse2<2>(at(2), inBytes, w01, w23, inverse);
-    const __m128i q3 = acrossLaneSse2<3>(at(3), inBytes, w01, w23, inverse);
+    const __m128i q0 = acrossLaneSse2<Pairs, 0>(at(0), inBytes, weights, inverse);
+    const __m128i q1 = acrossLaneSse2<Pairs, 1>(at(1), inBytes, weights, inverse);
+    const __m128i q2 = acrossLaneSse2<Pairs, 2>(at(2), inBytes, weights, inverse);
+    const __m128i q3 = acrossLaneSse2<Pairs, 3>(at(3), inBytes, weights, inverse);
     return _mm_packus_epi16(_mm_packs_epi32(q0, q1), _mm_packs_epi32(q2, q3));
 }
 #endif
@@ -186,10 +186,6 @@ inline uint32_t across(const uint8_t* line, int inBytes, const AcrossTaps& taps,
     return acrossPlain(line, inBytes, taps, k);
 #endif
 }
-
-}  // namespace
-
-namespace {
 
 // One cache line of the memory wanted next per call.
 class Prefetcher {
@@ -210,6 +206,42 @@ private:
     const uint8_t* end_;
 };
 
+#if GZ_RESAMPLE_SSE2
+// Whole groups of four target pixels; returns how many pixels were done.
+// (Locals rather than references: the byte stores could alias them.)
+template <int Pairs>
+int averageAcrossFours(const uint8_t* line, int inBytes, const AcrossTaps& taps, int width, uint8_t* out,
+                       int outBytes, uint32_t keep, Prefetcher& prefetcher)
+{
+    Prefetcher prefetch = prefetcher;
+    int k = 0;
+    if (outBytes == 4) {
+        const __m128i keepLanes = _mm_set1_epi32(static_cast<int>(keep));
+        for (; k + 4 <= width; k += 4, out += 16) {
+            for (int i = 0; i < 4; ++i)
+                prefetch.step();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                             _mm_and_si128(acrossFourSse2<Pairs>(line, inBytes, taps, k), keepLanes));
+        }
+        prefetcher = prefetch;
+        return k;
+    }
+    // Four 4-byte stores three bytes apart; the last one's spare byte
+    // belongs to the next pixel, which is still to come.
+    for (; k + 4 < width; k += 4, out += 12) {
+        for (int i = 0; i < 4; ++i)
+            prefetch.step();
+        __m128i four = acrossFourSse2<Pairs>(line, inBytes, taps, k);
+        for (int i = 0; i < 4; ++i, four = _mm_srli_si128(four, 4)) {
+            const uint32_t v = static_cast<uint32_t>(_mm_cvtsi128_si32(four));
+            std::memcpy(out + 3 * i, &v, 4);
+        }
+    }
+    prefetcher = prefetch;
+    return k;
+}
+#endif
+
 }  // namespace
 
 void averageAcross(const uint8_t* line, int inBytes, const AcrossTaps& taps, int width, uint8_t* out, int outBytes,
@@ -222,27 +254,14 @@ void averageAcross(const uint8_t* line, int inBytes, const AcrossTaps& taps, int
     const uint32_t keep = inBytes == 4 ? 0xFFFFFFFFu : 0x00FFFFFFu;
     int k = 0;
 #if GZ_RESAMPLE_SSE2
-    if (outBytes == 4) {
-        const __m128i keepLanes = _mm_set1_epi32(static_cast<int>(keep));
-        for (; k + 4 <= width; k += 4, out += 16) {
-            for (int i = 0; i < 4; ++i)
-                prefetch.step();
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                             _mm_and_si128(acrossFourSse2(line, inBytes, taps, k), keepLanes));
-        }
-    } else {
-        // Four 4-byte stores three bytes apart; the last one's spare byte
-        // belongs to the next pixel, which is still to come.
-        for (; k + 4 < width; k += 4, out += 12) {
-            for (int i = 0; i < 4; ++i)
-                prefetch.step();
-            __m128i four = acrossFourSse2(line, inBytes, taps, k);
-            for (int i = 0; i < 4; ++i, four = _mm_srli_si128(four, 4)) {
-                const uint32_t v = static_cast<uint32_t>(_mm_cvtsi128_si32(four));
-                std::memcpy(out + 3 * i, &v, 4);
-            }
-        }
+    switch (taps.pairs) {
+    case 1: k = averageAcrossFours<1>(line, inBytes, taps, width, out, outBytes, keep, prefetch); break;
+    case 2: k = averageAcrossFours<2>(line, inBytes, taps, width, out, outBytes, keep, prefetch); break;
+    case 3: k = averageAcrossFours<3>(line, inBytes, taps, width, out, outBytes, keep, prefetch); break;
+    case 4: k = averageAcrossFours<4>(line, inBytes, taps, width, out, outBytes, keep, prefetch); break;
+    default: k = averageAcrossFours<kMaxPairs>(line, inBytes, taps, width, out, outBytes, keep, prefetch); break;
     }
+    out += static_cast<std::ptrdiff_t>(k) * outBytes;
 #endif
     if (outBytes == 4) {
         for (; k < width; ++k, out += 4) {

@@ -27,18 +27,29 @@ void averageDown(const uint8_t* const* rows, const uint16_t* weights, int count,
                  uint8_t* out);
 
 // One target row from an averaged source row of 3- or 4-byte pixels: target
-// pixel k sums the four source pixels from first[k] on with the weights
-// packed as w01[k] = w0 | w1 << 16 and w23[k] = w2 | w3 << 16 (unused taps
-// weigh 0) and multiplies by inverse[k]. `line` must be readable for four
-// pixels and one byte past every first[k]. outBytes 3 writes B G R; 4 writes
-// B G R A with A averaged like the colours for 4-byte input and 0 for 3-byte
-// input.
+// pixel k sums up to 2 * pairs source pixels from first[k] on, weighted in
+// pairs (w | w' << 16; unused taps weigh 0), and multiplies by inverse[k].
+// The pairs of four target pixels at a time lie together, pair p of pixel
+// k at pairIndex(pairs, k, p), so one load gives a pair for all four.
+// `line` must be readable for 2 * pairs pixels and one byte past every
+// first[k]. outBytes 3 writes B G R; 4 writes B G R A with A averaged like
+// the colours for 4-byte input and 0 for 3-byte input.
+constexpr int kMaxPairs = (kMaxFastRows + 1) / 2;
 struct AcrossTaps {
+    int pairs;   // 1..kMaxPairs
     const int32_t* first;
-    const uint32_t* w01;
-    const uint32_t* w23;
+    const uint32_t* weights;
     const float* inverse;
 };
+inline std::size_t pairIndex(int pairs, int k, int p)
+{
+    return (static_cast<std::size_t>(k / 4) * pairs + p) * 4 + k % 4;
+}
+// Length of the weights for `width` target pixels.
+inline std::size_t pairsLength(int pairs, int width)
+{
+    return static_cast<std::size_t>((width + 3) / 4) * 4 * pairs;
+}
 // `ahead` names memory the caller reads next (the source rows of the next
 // target row); it is fetched into the cache while this row is computed,
 // which hides most of the memory latency of a large source.

@@ -82,53 +82,53 @@ TEST(ResampleRows, AveragingAcrossMatchesIntegerDivisionAndStaysInsideTheRow)
     };
     std::mt19937 rng(5);
     for (const Case c : {Case{3, 3}, Case{3, 4}, Case{4, 4}, Case{4, 3}}) {
-        for (int width : {1, 2, 7, 8, 33}) {
-            // Each target pixel starts at a random source pixel and takes
-            // 1 to 4 of them; the line is padded as the kernel needs.
-            std::vector<int32_t> first;
-            std::vector<uint32_t> w01, w23;
-            std::vector<float> inverse;
-            std::vector<std::vector<uint16_t>> weights;
-            const int sourceWidth = 3 * width + 4;
-            for (int k = 0; k < width; ++k) {
-                const int count = 1 + static_cast<int>(rng() % 4);
-                std::vector<uint16_t> w = spanWeights(count, rng);
-                uint32_t span = 0, packed[4] = {};
-                for (int t = 0; t < count; ++t) {
-                    span += w[t];
-                    packed[t] = w[t];
-                }
-                first.push_back(static_cast<int32_t>(rng() % (sourceWidth - count + 1)));
-                w01.push_back(packed[0] | packed[1] << 16);
-                w23.push_back(packed[2] | packed[3] << 16);
-                inverse.push_back(reciprocalFor(span));
-                weights.push_back(w);
-            }
-            std::vector<uint8_t> line(static_cast<std::size_t>(sourceWidth + 4) * c.inBytes + 1, 0);
-            for (std::size_t i = 0; i < static_cast<std::size_t>(sourceWidth) * c.inBytes; ++i)
-                line[i] = static_cast<uint8_t>(rng());
-            std::vector<uint8_t> out(static_cast<std::size_t>(width) * c.outBytes + 4, 0x5A);
-            averageAcross(line.data(), c.inBytes, {first.data(), w01.data(), w23.data(), inverse.data()}, width,
-                          out.data(), c.outBytes);
-            for (int k = 0; k < width; ++k) {
-                uint32_t span = 0;
-                for (uint16_t x : weights[k])
-                    span += x;
-                for (int ch = 0; ch < c.outBytes; ++ch) {
-                    uint32_t want = 0;
-                    if (ch < c.inBytes) {
-                        uint32_t sum = 0;
-                        for (std::size_t t = 0; t < weights[k].size(); ++t)
-                            sum += weights[k][t] * line[(first[k] + t) * c.inBytes + ch];
-                        want = sum / span;
+        for (int pairs = 1; pairs <= kMaxPairs; ++pairs) {
+            for (int width : {1, 2, 7, 8, 33}) {
+                // Each target pixel starts at a random source pixel and takes
+                // 1 to 2 * pairs of them; the line is padded as the kernel needs.
+                std::vector<int32_t> first;
+                std::vector<uint32_t> packed(pairsLength(pairs, width), 0);
+                std::vector<float> inverse;
+                std::vector<std::vector<uint16_t>> weights;
+                const int sourceWidth = 3 * width + 2 * pairs;
+                for (int k = 0; k < width; ++k) {
+                    const int count = 1 + static_cast<int>(rng() % (2 * pairs));
+                    std::vector<uint16_t> w = spanWeights(count, rng);
+                    uint32_t span = 0;
+                    for (int t = 0; t < count; ++t) {
+                        span += w[t];
+                        packed[pairIndex(pairs, k, t / 2)] |= uint32_t{w[t]} << (16 * (t % 2));
                     }
-                    ASSERT_EQ(out[static_cast<std::size_t>(k) * c.outBytes + ch], want)
-                        << c.inBytes << " -> " << c.outBytes << " bytes, width " << width << ", pixel " << k
-                        << ", channel " << ch;
+                    first.push_back(static_cast<int32_t>(rng() % (sourceWidth - count + 1)));
+                    inverse.push_back(reciprocalFor(span));
+                    weights.push_back(w);
                 }
+                std::vector<uint8_t> line(static_cast<std::size_t>(sourceWidth + 2 * pairs) * c.inBytes + 1, 0);
+                for (std::size_t i = 0; i < static_cast<std::size_t>(sourceWidth) * c.inBytes; ++i)
+                    line[i] = static_cast<uint8_t>(rng());
+                std::vector<uint8_t> out(static_cast<std::size_t>(width) * c.outBytes + 4, 0x5A);
+                averageAcross(line.data(), c.inBytes, {pairs, first.data(), packed.data(), inverse.data()}, width,
+                              out.data(), c.outBytes);
+                for (int k = 0; k < width; ++k) {
+                    uint32_t span = 0;
+                    for (uint16_t x : weights[k])
+                        span += x;
+                    for (int ch = 0; ch < c.outBytes; ++ch) {
+                        uint32_t want = 0;
+                        if (ch < c.inBytes) {
+                            uint32_t sum = 0;
+                            for (std::size_t t = 0; t < weights[k].size(); ++t)
+                                sum += weights[k][t] * line[(first[k] + t) * c.inBytes + ch];
+                            want = sum / span;
+                        }
+                        ASSERT_EQ(out[static_cast<std::size_t>(k) * c.outBytes + ch], want)
+                            << c.inBytes << " -> " << c.outBytes << " bytes, " << pairs << " pairs, width " << width
+                            << ", pixel " << k << ", channel " << ch;
+                    }
+                }
+                for (std::size_t i = static_cast<std::size_t>(width) * c.outBytes; i < out.size(); ++i)
+                    EXPECT_EQ(out[i], 0x5A) << "wrote past the row at " << i;
             }
-            for (std::size_t i = static_cast<std::size_t>(width) * c.outBytes; i < out.size(); ++i)
-                EXPECT_EQ(out[i], 0x5A) << "wrote past the row at " << i;
         }
     }
 }
