@@ -4,12 +4,10 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QVBoxLayout>
 
-#include "game/cp1252.h"
 #include "shell/board_canvas_widget.h"
 #include "shell/main_frame.h"
 #include "shell/message_box_widget.h"
@@ -17,14 +15,13 @@
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
 #include "show/sound_effects.h"
-#include "uikit/value_text.h"
+#include "uikit/value_input_dialog.h"
 
 namespace gz {
 
 namespace {
 
 QString utf8(const std::string& s) { return QString::fromStdString(s); }
-QString fromGame(std::string_view s) { return QString::fromStdString(cp1252::toUtf8(s)); }
 
 }  // namespace
 
@@ -148,22 +145,28 @@ bool CGameZinkoView::chooseFolder(const std::string& title, const std::string& s
 
 bool CGameZinkoView::askValue(const std::string& title, const std::string& prompt, int32_t& value)
 {
-    bool ok = false;
-    QString text = QInputDialog::getText(this, utf8(title), utf8(prompt), QLineEdit::Normal,
-                                         QString::fromStdString(formatValueText(value, 0)), &ok);
-    if (!ok)
+    ValueInputDialog dialog(this);
+    dialog.setTitle(utf8(title));
+    dialog.setPrompt(utf8(prompt));
+    dialog.setValue(value, 0);
+    if (dialog.showModal() != DialogButton::Ok)
         return false;
-    value = parseValueText(text.toStdString());
+    value = dialog.value();
     return true;
 }
 
 bool CGameZinkoView::askText(const std::string& title, const std::string& prompt, std::string& text)
 {
-    bool ok = false;
-    QString t = QInputDialog::getText(this, utf8(title), utf8(prompt), QLineEdit::Normal, fromGame(text), &ok);
-    if (!ok)
+    TextInputDialog dialog(this);
+    dialog.setTitle(utf8(title));
+    dialog.setPrompt(utf8(prompt));
+    dialog.setText(text);
+    if (dialog.showModal() != DialogButton::Ok)
         return false;
-    text = cp1252::fromUtf8(t.toStdString());
+    // The game's texts live in 256-byte buffers.
+    char buffer[256];
+    dialog.getText(buffer, sizeof buffer);
+    text = buffer;
     return true;
 }
 
