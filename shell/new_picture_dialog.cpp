@@ -1,7 +1,5 @@
 #include "shell/new_picture_dialog.h"
 
-#include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,6 +17,8 @@
 #include "game/cp1252.h"
 #include "imaging/raster_image.h"
 #include "shell/settings_values.h"
+#include "uikit/file_dialog_folder_list.h"
+#include "uikit/recent_name_list.h"
 
 namespace gz {
 
@@ -26,7 +26,6 @@ namespace {
 
 constexpr const char* kNameList = "NameList";
 constexpr const char* kAppKeySpec = "#";
-constexpr std::size_t kMaxNames = 16;
 
 QString fromGame(const std::string& s) { return QString::fromStdString(cp1252::toUtf8(s)); }
 std::string toGame(const QString& s) { return cp1252::fromUtf8(s.toStdString()); }
@@ -70,14 +69,16 @@ NewPictureDialog::NewPictureDialog(SettingsBackend& settings, QWidget* parent)
     setWindowTitle(QStringLiteral("Neues Bild erstellen"));
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Pfad der Bilddatei :"), this), 0, 0, 1, 2);
-    path_ = new QComboBox(this);
+    path_ = new RecentNameList(settings_, this);
     path_->setObjectName("path");
-    path_->setEditable(true);
-    path_->setInsertPolicy(QComboBox::InsertAlphabetically);
+    // The list shows the files alphabetically; it is stored most recent first.
+    path_->setSortedDisplay(true);
     path_->setMinimumWidth(460);
     grid->addWidget(path_, 1, 0);
     auto* browse = new QPushButton(this);
     browse->setObjectName("browse");
+    // Enter in the dialog means OK, also after the browse button had focus.
+    browse->setAutoDefault(false);
     QPixmap pm = browseBitmap();
     if (pm.isNull())
         browse->setText(QStringLiteral("..."));
@@ -118,6 +119,7 @@ NewPictureDialog::NewPictureDialog(SettingsBackend& settings, QWidget* parent)
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
+    cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ok, &QPushButton::clicked, this, &NewPictureDialog::accept);
     row->addWidget(cancel);
@@ -131,13 +133,8 @@ bool NewPictureDialog::showFor(int32_t n)
 {
     number = n;
     numberText_ = std::to_string(n);
-    std::vector<std::string> names;
-    path_->clear();
-    if (readNameList(settings_, kAppKeySpec, kNameList, names) && !names.empty()) {
-        for (const std::string& s : names)
-            path_->addItem(QString::fromStdString(s.substr(0, 255)));
-        pictureFile = names.front();
-    }
+    // Without a stored list the field keeps its previous value.
+    path_->load(kNameList, kAppKeySpec, pictureFile);
     fieldsToControls();
     return exec() == QDialog::Accepted;
 }
@@ -172,12 +169,11 @@ void NewPictureDialog::message(const char* text)
 void NewPictureDialog::browse()
 {
     controlsToFields();
-    QFileDialog dialog(this, QStringLiteral("Bilddatei auswählen"), QString::fromStdString(pictureFile),
-                       QStringLiteral("Bilder (*.png);;Alle Dateien (*)"));
+    FolderListFileDialog dialog(settings_, this, QStringLiteral("Bilddatei auswählen"),
+                                QString::fromStdString(pictureFile),
+                                QStringLiteral("Bilder (*.png);;Alle Dateien (*)"), "*.png");
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ReadOnly);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         pictureFile = dialog.selectedFiles().front().toStdString();
         fieldsToControls();
@@ -201,13 +197,7 @@ void NewPictureDialog::accept()
     }
     number = newPictureNumber(numberText_);
     // The used file moves to the front of the recent list.
-    std::vector<std::string> names{pictureFile};
-    for (int i = 0; i < path_->count() && names.size() < kMaxNames; ++i) {
-        std::string item = path_->itemText(i).toStdString();
-        if (!item.empty() && item != pictureFile)
-            names.push_back(item);
-    }
-    writeNameList(settings_, kAppKeySpec, kNameList, names);
+    path_->save(kNameList, kAppKeySpec);
     QDialog::accept();
 }
 

@@ -11,11 +11,12 @@
 
 #include "shell/settings_store.h"
 
-class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
 namespace gz {
+
+class RecentNameList;
 
 // The number text as OK reads it: decimal with leading blanks and a minus
 // sign; no number gives 0; then <= 0 becomes 1 and >= 1000 becomes 1000.
@@ -37,7 +38,7 @@ public:
     int32_t number = 0;
 
     // For tests: the controls.
-    QComboBox* pathBox() const { return path_; }
+    RecentNameList* pathBox() const { return path_; }
     QLineEdit* questionEdit() const { return question_; }
     QLineEdit* answerEdit() const { return answer_; }
     QLineEdit* numberEdit() const { return number_; }
@@ -53,7 +54,7 @@ private:
     void message(const char* text);
 
     SettingsBackend& settings_;
-    QComboBox* path_ = nullptr;
+    RecentNameList* path_ = nullptr;
     QLineEdit* question_ = nullptr;
     QLineEdit* answer_ = nullptr;
     QLineEdit* number_ = nullptr;
