@@ -91,6 +91,10 @@ bool lockLedOn(const char* suffix)
 
 QString utf8(const char* s) { return QString::fromUtf8(s ? s : ""); }
 
+// A Wayland client is never told where its window is; the compositor only
+// tells it which output the window is on, and Qt keeps that as its screen.
+bool windowPositionKnown() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 }  // namespace
 
 CMainFrame::CMainFrame(SettingsBackend& settings, QWidget* parent) : QMainWindow(parent), settings_(settings)
@@ -350,7 +354,8 @@ void CMainFrame::toggleFullScreen()
         if (target) {
             if (QWindow* w = windowHandle())
                 w->setScreen(target);
-            setGeometry(target->geometry());
+            if (windowPositionKnown())
+                setGeometry(target->geometry());
         }
         showFullScreen();
     } else {
@@ -379,6 +384,8 @@ void CMainFrame::toggleFullScreen()
 
 QScreen* CMainFrame::fullScreenTarget() const
 {
+    if (!windowPositionKnown())
+        return screen();
     const QList<QScreen*> screens = QGuiApplication::screens();
     std::vector<MonitorRect> rects;
     for (QScreen* s : screens) {

@@ -1,6 +1,7 @@
 // F10 on the audience screen: full screen goes to the screen the window is
-// on. The choice as geometry, and the real frame on two virtual screens
-// (the offscreen platform reads them from data/two_screens.json).
+// on. The choice as geometry, and the real frame on virtual screens (the
+// offscreen platform reads them from data/two_screens.json: A and B side by
+// side, C below A with a gap between them).
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -65,8 +66,8 @@ class TwoScreenFrameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (QGuiApplication::screens().size() != 2)
-            GTEST_FAIL() << "expected the two virtual screens of data/two_screens.json, got "
+        if (QGuiApplication::screens().size() != 3)
+            GTEST_FAIL() << "expected the virtual screens of data/two_screens.json, got "
                          << QGuiApplication::screens().size() << " (QT_QPA_PLATFORM="
                          << qEnvironmentVariable("QT_QPA_PLATFORM").toStdString() << ")";
         frame = std::make_unique<CMainFrame>(settings);
@@ -106,7 +107,9 @@ TEST_F(TwoScreenFrameTest, ScreensAreTheConfiguredOnes)
 {
     ASSERT_NE(screenNamed("A"), nullptr);
     ASSERT_NE(screenNamed("B"), nullptr);
+    ASSERT_NE(screenNamed("C"), nullptr);
     EXPECT_EQ(screenNamed("B")->geometry(), QRect(1920, 0, 1280, 1024));
+    EXPECT_EQ(screenNamed("C")->geometry(), QRect(0, 1200, 1920, 1080));
 }
 
 TEST_F(TwoScreenFrameTest, F10FillsTheScreenTheWindowIsOnAndComesBack)
@@ -120,6 +123,7 @@ TEST_F(TwoScreenFrameTest, F10FillsTheScreenTheWindowIsOnAndComesBack)
         {"on the second screen", QRect(2100, 150, 800, 600), "B"},
         {"on the first screen", QRect(200, 150, 800, 600), "A"},
         {"mostly on the second", QRect(1700, 100, 900, 600), "B"},
+        {"centre in the gap, mostly on the lower one", QRect(100, 1000, 800, 300), "C"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,7 +143,7 @@ TEST_F(TwoScreenFrameTest, F10FillsTheScreenTheWindowIsOnAndComesBack)
         EXPECT_FALSE(frame->isFullScreen());
         EXPECT_EQ(frame->geometry(), before) << "back to the same normal window";
     }
-    EXPECT_EQ(view.states, (std::vector<int>{1, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(view.states, (std::vector<int>{1, 0, 1, 0, 1, 0, 1, 0}));
 }
 
 }  // namespace
