@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -15,6 +14,7 @@
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
 #include "show/sound_effects.h"
+#include "uikit/folder_chooser.h"
 #include "uikit/value_input_dialog.h"
 
 namespace gz {
@@ -135,11 +135,13 @@ void CGameZinkoView::keyPressEvent(QKeyEvent* event)
 
 bool CGameZinkoView::chooseFolder(const std::string& title, const std::string& startPath, std::string& chosen)
 {
-    QString dir = QFileDialog::getExistingDirectory(this, utf8(title), utf8(startPath),
-                                                    QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    if (dir.isEmpty())
+    // The picture path has to be an existing folder; a missing one is created.
+    FolderChooser dialog(settings_, this);
+    dialog.setTitle(utf8(title));
+    dialog.setStartPath(startPath);
+    if (dialog.showModal(kFolderMustExist | kFolderCreateMissing) != QDialog::Accepted)
         return false;
-    chosen = dir.toStdString();
+    chosen = dialog.path();
     return true;
 }
 
