@@ -22,6 +22,9 @@ public:
     virtual void runCommand(int id) = 0;
     // FullScreenState 0/1/2 with the view's screen rectangle.
     virtual void setZoomState(int state, const QRect& viewScreenRect) = 0;
+    // In full screen the view's rectangle changed (the window system sized
+    // the window after the request); the state stays.
+    virtual void zoomRectChanged(const QRect& /*viewScreenRect*/) {}
     virtual void setPicturePath(const std::string& path) = 0;
     // The window goes away: save after asking, stop sound and threads.
     virtual void viewClosing() = 0;

@@ -120,6 +120,12 @@ void CGameZinkoView::setZoomState(int state, const QRect& r)
                          ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
 }
 
+void CGameZinkoView::zoomRectChanged(const QRect& r)
+{
+    board_->setZoomState(board_->engine().zoomState(),
+                         ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+}
+
 void CGameZinkoView::setPicturePath(const std::string& path) { board_->setPicturePath(path); }
 
 void CGameZinkoView::keyPressEvent(QKeyEvent* event)

@@ -46,6 +46,7 @@ public:
     bool commandChecked(int id) override;
     void runCommand(int id) override;
     void setZoomState(int state, const QRect& viewScreenRect) override;
+    void zoomRectChanged(const QRect& viewScreenRect) override;
     void setPicturePath(const std::string& path) override;
     void viewClosing() override;
 

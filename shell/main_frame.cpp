@@ -119,6 +119,22 @@ CMainFrame::CMainFrame(SettingsBackend& settings, QWidget* parent) : QMainWindow
         updateCommandStates();
         updateLockIndicators();
     });
+    // A key is judged by the commands' states at that moment, not by those
+    // of the last timer round: Ctrl+S right after an edit must save.
+    qApp->installEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        updateCommandStates();
+    // Window systems apply full screen some time after the request: the
+    // cursor parking needs the view's rectangle as it finally is.
+    if ((event->type() == QEvent::Resize || event->type() == QEvent::Move) && fullScreen_ != kFullScreenOff &&
+        (watched == this || (view_ && watched == view_->widget())))
+        reportZoomRect();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 CMainFrame::~CMainFrame()
@@ -375,11 +391,32 @@ void CMainFrame::toggleFullScreen()
             setGeometry(normalGeometry_);
         }
     }
-    if (view_ && v) {
-        QPoint tl = v->mapToGlobal(QPoint(0, 0));
-        view_->setZoomState(fullScreen_, QRect(tl, v->size()));
-    }
+    if (v)
+        view_->setZoomState(fullScreen_, QRect(v->mapToGlobal(QPoint(0, 0)), v->size()));
     update();
+}
+
+bool CMainFrame::makeMenuItemPlain(uintptr_t menu, uintptr_t position)
+{
+    // Only our own menus are touched; the number is compared, not followed.
+    for (QAction* top : menuBar()->actions()) {
+        QMenu* m = top->menu();
+        if (!m || reinterpret_cast<uintptr_t>(m) != menu)
+            continue;
+        const QList<QAction*> items = m->actions();
+        if (position >= static_cast<uintptr_t>(items.size()))
+            return false;
+        items[static_cast<qsizetype>(position)]->setIcon(QIcon());
+        items[static_cast<qsizetype>(position)]->setText(QString());
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::reportZoomRect()
+{
+    if (QWidget* v = view_ ? view_->widget() : nullptr)
+        view_->zoomRectChanged(QRect(v->mapToGlobal(QPoint(0, 0)), v->size()));
 }
 
 QScreen* CMainFrame::fullScreenTarget() const

@@ -82,6 +82,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildActions();
@@ -89,6 +90,7 @@ private:
     void buildStatusBar();
     void toggleFullScreen();
     QScreen* fullScreenTarget() const;
+    void reportZoomRect();   // the view's screen rectangle, for cursor parking
     void toggleFlatMode();
     void toggleOnTop();
     void savePlacementNow();
@@ -101,6 +103,7 @@ private:
     bool openDocument(const std::string& path) override;
     void setStatusText(int pane, const std::string& text) override;
     intptr_t sendCopyData(uintptr_t asker, uint32_t code, const std::string& payload) override;
+    bool makeMenuItemPlain(uintptr_t menu, uintptr_t position) override;
 
     SettingsBackend& settings_;
     FrameOptions options_;

@@ -73,6 +73,25 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithGermanTextsAndKeys)
     EXPECT_EQ(frame->windowTitle(), "Das Spiel - GameZinko");
 }
 
+// 0x5E96 turns an item of one of the frame's own menus into a plain, empty
+// one; a number that is not one of its menus, or a position past the end,
+// changes nothing.
+TEST_F(MainFrameTest, MenuItemBecomesPlainOnlyInOwnMenus)
+{
+    QMenu* file = frame->menuBar()->actions()[0]->menu();
+    ASSERT_NE(file, nullptr);
+    QAction* save = file->actions()[1];
+    ASSERT_FALSE(save->icon().isNull());
+    const auto menu = reinterpret_cast<uintptr_t>(file);
+    EXPECT_EQ(frame->messages().handle(kMsgMenuProtocolProbe, 0, 0), 0x12345678);
+    EXPECT_EQ(frame->messages().handle(kMsgMenuItemPlain, 1, menu + 8), 0);
+    EXPECT_EQ(frame->messages().handle(kMsgMenuItemPlain, 99, menu), 0);
+    EXPECT_FALSE(save->icon().isNull());
+    EXPECT_EQ(frame->messages().handle(kMsgMenuItemPlain, 1, menu), 1);
+    EXPECT_TRUE(save->icon().isNull());
+    EXPECT_TRUE(save->text().isEmpty());
+}
+
 TEST_F(MainFrameTest, ToolbarHasThirteenPlacesAndTheModeSelector)
 {
     QComboBox* sel = frame->toolBar()->modeSelector();
