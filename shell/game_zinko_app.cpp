@@ -8,6 +8,10 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 #include "shell/command_line.h"
 #include "shell/frame_view.h"
 #include "shell/main_frame.h"
@@ -78,6 +82,10 @@ GameZinkoApp::GameZinkoApp(SettingsBackend& settings, ViewFactory makeView)
 
 GameZinkoApp::~GameZinkoApp()
 {
+    if (started_) {
+        writeRecentFiles(settings_, recent_);
+        writePreviewPages(settings_, previewPages_);
+    }
     // The view goes before the frame, as the window hierarchy ends.
     if (frame_ && view_ && view_->widget())
         view_->widget()->setParent(nullptr);
@@ -103,8 +111,25 @@ bool GameZinkoApp::applicationCommand(int id)
     }
 }
 
+void GameZinkoApp::addRecentDocument(const std::string& path)
+{
+    // The list holds full paths: the document name is taken in the working
+    // folder. An entry already there moves to the front; the oldest drops out.
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    const std::string entry = ec ? path : full.lexically_normal().string();
+    auto it = std::find(recent_.begin(), recent_.end(), entry);
+    if (it == recent_.end())
+        it = recent_.end() - 1;
+    std::rotate(recent_.begin(), it, it + 1);
+    recent_.front() = entry;
+}
+
 bool GameZinkoApp::start(const std::vector<std::string>& args, bool listenForMessages)
 {
+    recent_ = readRecentFiles(settings_);
+    previewPages_ = readPreviewPages(settings_);
+    started_ = true;
     frame_ = std::make_unique<CMainFrame>(settings_);
     frame_->restorePlacement();
     view_ = makeView_ ? makeView_(*frame_, settings_) : nullptr;
@@ -112,6 +137,7 @@ bool GameZinkoApp::start(const std::vector<std::string>& args, bool listenForMes
         return false;
     if (!frame_->create(view_.get()))
         return false;
+    addRecentDocument(frame_->document().pathName);
     frame_->setApplicationCommands([this](int id) { return applicationCommand(id); });
     if (listenForMessages)
         frame_->listen(QString::fromStdString(wire::serverName()));

@@ -1,6 +1,6 @@
-// GameZinkoApp: start-up in the fixed order (settings location, frame with
-// its restored placement, document and view, show, then the command line),
-// and the two dialogs of the "&?" menu.
+// GameZinkoApp: start-up in the fixed order (settings location, recent
+// documents, frame with its restored placement, document and view, show,
+// then the command line), and the two dialogs of the "&?" menu.
 #pragma once
 
 #include <QDialog>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "shell/settings_store.h"
+#include "shell/settings_values.h"
 
 namespace gz {
 
@@ -47,9 +48,15 @@ public:
 
 private:
     bool applicationCommand(int id);
+    void addRecentDocument(const std::string& path);
 
     SettingsBackend& settings_;
     ViewFactory makeView_;
+    // Recent-document list and preview pages: read at the start, written at
+    // the exit (before the view and the frame store their own settings).
+    bool started_ = false;
+    RecentFiles recent_;
+    int32_t previewPages_ = 0;
     std::unique_ptr<CMainFrame> frame_;
     std::unique_ptr<FrameView> view_;
 };

@@ -107,6 +107,17 @@ TEST_F(ApplicationTest, F10TogglesFullScreen)
     key(Qt::Key_F10);
     EXPECT_EQ(app->frame()->fullScreenState(), kFullScreenFromNormal);
     EXPECT_EQ(board().engine().zoomState(), FullScreenState::FromNormal);
+    // The window system may size the window later: the parking rectangle
+    // follows the view to where it ends up.
+    app->frame()->setGeometry(40, 30, 800, 600);
+    QTest::qWait(20);
+    QWidget* v = app->view()->widget();
+    const QPoint tl = v->mapToGlobal(QPoint(0, 0));
+    const ScreenRect park = board().engine().parkingRect();
+    EXPECT_EQ(park.left, tl.x());
+    EXPECT_EQ(park.top, tl.y());
+    EXPECT_EQ(park.right, tl.x() + v->width() - 1);
+    EXPECT_EQ(park.bottom, tl.y() + v->height());
     key(Qt::Key_F10);   // the way back, with the menu bar gone
     EXPECT_EQ(app->frame()->fullScreenState(), kFullScreenOff);
 }
@@ -140,9 +151,13 @@ TEST_F(ApplicationTest, EditInDrawModeThenCtrlSSaves)
     ASSERT_TRUE(board().game().modified);
     EXPECT_TRUE(app->frame()->commandEnabled(cmd::kSave));
 
+    // The key counts even before the periodic update has enabled the menu
+    // entry (a quick game master, a busy machine).
+    app->frame()->action(cmd::kSave)->setEnabled(false);
     key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(board().game().modified);
     EXPECT_NE(svgText(), before);
+    board().game().modified = false;   // a failure above must not leave the exit question open
 }
 
 TEST_F(ApplicationTest, SettingsSurviveARestart)
@@ -155,6 +170,31 @@ TEST_F(ApplicationTest, SettingsSurviveARestart)
     EXPECT_TRUE(app->frame()->commandChecked(cmd::kStarsTwoRows));
     EXPECT_TRUE(app->frame()->commandChecked(cmd::kBlackCover));
     EXPECT_EQ(board().engine().starLimit(), 25);
+}
+
+// The document "Das Spiel" goes to the front of the recent-document list,
+// by its full path, once; older entries move down and the fifth drops out.
+TEST_F(ApplicationTest, RecentDocumentListAtExit)
+{
+    stop();
+    const std::string spiel = fs::current_path().string() + "/Das Spiel";
+    const std::string key = "Software\\Mervo\\GameZinko\\Recent File List";
+    settings.writeString(key, "File1", "/a/Eins");
+    settings.writeString(key, "File2", spiel);
+    settings.writeString(key, "File3", "/a/Drei");
+    settings.writeString(key, "File4", "/a/Vier");
+    start();
+    stop();
+    std::string v;
+    const std::pair<const char*, std::string> expect[] = {
+        {"File1", spiel}, {"File2", "/a/Eins"}, {"File3", "/a/Drei"}, {"File4", "/a/Vier"}};
+    for (const auto& [name, value] : expect) {
+        ASSERT_TRUE(settings.readString(key, name, 1024, v)) << name;
+        EXPECT_EQ(v, value) << name;
+    }
+    // PreviewPages is never changed by the program, so never written.
+    uint32_t pages = 0;
+    EXPECT_FALSE(settings.readInteger("Software\\Mervo\\GameZinko\\Settings", "PreviewPages", pages));
 }
 
 TEST_F(ApplicationTest, ASecondStartHandsItsPathToTheRunningOne)
