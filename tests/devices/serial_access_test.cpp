@@ -13,46 +13,13 @@
 #include <unistd.h>
 
 #include "devices/serial_port.h"
+#include "tests/devices/pty_fixture.h"
 
 namespace gz {
 namespace {
 
-constexpr uid_t kNobody = 65534;
-
-// Runs `check` as an unprivileged user and returns its result (0..255);
-// -1 when the user cannot be changed.
-template <typename F>
-int runUnprivileged(F check) {
-    if (geteuid() != 0) return check();
-    const pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(255);
-        _exit(check());
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
-}
-
-class Pty {
-public:
-    Pty() {
-        int slave = -1;
-        char name[128] = {};
-        if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) return;
-        path_ = name;
-        ::close(slave);
-    }
-    ~Pty() {
-        if (master_ >= 0) ::close(master_);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    int master_ = -1;
-    std::string path_;
-};
+using testing::Pty;
+using testing::runUnprivileged;
 
 TEST(SerialAccess, MissingDevicesAndEmptyPathsAreMissing) {
     for (const char* path : {"/dev/gz-no-such-remote", "/nonexistent/ttyUSB0", ""}) {

@@ -1,6 +1,7 @@
 // The driver over pseudo-terminals: the test holds the master side and
 // plays the remote control; the driver opens the slave side like a COM port.
 #include "devices/serial_port.h"
+#include "tests/devices/pty_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -22,42 +23,14 @@
 namespace gz {
 namespace {
 
+using testing::Pty;
+
 using Clock = std::chrono::steady_clock;
 
 long msSince(Clock::time_point t0) {
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count());
 }
-
-// One pseudo-terminal; the slave side is left for the driver to open.
-class Pty {
-public:
-    Pty() {
-        int slave = -1;
-        char name[128] = {};
-        if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) return;
-        path_ = name;
-        ::close(slave);
-    }
-    ~Pty() { closeMaster(); }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    bool ok() const { return master_ >= 0; }
-    const std::string& path() const { return path_; }
-    int master() const { return master_; }
-    void write(const std::string& bytes) const {
-        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    void closeMaster() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-
-private:
-    int master_ = -1;
-    std::string path_;
-};
 
 int32_t open9600(const std::string& path) {
     return comPortOpenPath(path, 9600, kComParityNone, 0, 8, 0);

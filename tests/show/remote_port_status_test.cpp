@@ -16,37 +16,19 @@
 #include <unistd.h>
 
 #include "devices/serial_port.h"
+#include "tests/devices/pty_fixture.h"
 
 namespace gz {
 namespace {
 
 using Status = RemotePortStatus;
 using Pass = RemotePoller::Pass;
+using testing::Pty;
 
 class NoBuzzers final : public BuzzerTarget {
 public:
     void stopPlayer(PlayerSide side) override { stops.push_back(side); }
     std::vector<PlayerSide> stops;
-};
-
-class Pty {
-public:
-    Pty() {
-        int slave = -1;
-        char name[128] = {};
-        if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) return;
-        path_ = name;
-        ::close(slave);
-    }
-    ~Pty() {
-        if (master_ >= 0) ::close(master_);
-    }
-    const std::string& path() const { return path_; }
-    void send(const std::string& s) const { ASSERT_EQ(::write(master_, s.data(), s.size()), ssize_t(s.size())); }
-
-private:
-    int master_ = -1;
-    std::string path_;
 };
 
 class RemotePortStatusTest : public ::testing::Test {
@@ -99,7 +81,7 @@ TEST_F(RemotePortStatusTest, ADevicePathIsOpenedInsteadOfTheNumberedPort) {
     pump();
     ASSERT_GE(poller.slot(), 0);
     EXPECT_EQ(reports, (std::vector<Status>{{Status::Open, pty.path()}}));
-    pty.send("5D00000000\r");
+    pty.write("5D00000000\r");
     pump();
     EXPECT_EQ(posted.size(), 1u) << "a line on the device acts";
 }
@@ -113,7 +95,7 @@ TEST_F(RemotePortStatusTest, ChangingOrClearingThePathReopens) {
     pump();
     poller.setDevicePath(second.path());
     pump();
-    second.send("0D00000000\r");
+    second.write("0D00000000\r");
     pump();
     EXPECT_EQ(buzzers.stops, (std::vector<PlayerSide>{PlayerSide::Left})) << "the new device is read";
     // Back to the numbered port, which does not exist here.
@@ -143,22 +125,7 @@ TEST_F(RemotePortStatusTest, APortWithoutPermissionIsToldAndRetried) {
         if (reports != std::vector<Status>{{Status::NoPermission, path}}) return 2;
         return 0;
     };
-    int r = -1;
-    if (geteuid() != 0) {
-        r = check();
-    } else {
-        // Root opens anything: the check runs in a child that gave up root.
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(255);
-            _exit(check());
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        r = WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
-    }
+    const int r = testing::runUnprivileged(check);
     if (r < 0) GTEST_SKIP() << "cannot run as an unprivileged user here";
     EXPECT_EQ(r, 0) << "1: not retried, 2: not told as a missing permission";
 }
