@@ -7,13 +7,14 @@
 
 #include "imaging/codec_bmp.h"
 #include "imaging/codec_common.h"
+#include "imaging/codec_eps.h"
 #include "imaging/codec_gif.h"
 #include "imaging/codec_ico.h"
 #include "imaging/codec_jpeg.h"
 #include "imaging/codec_png.h"
 #include "imaging/codec_pnm.h"
 #include "imaging/codec_tiff.h"
-#include "imaging/codec_unbuilt.h"
+#include "imaging/codec_tls.h"
 #include "imaging/codec_xpm.h"
 #include "imaging/codec_xwd.h"
 
@@ -125,6 +126,9 @@ Writer writerFor(int format)
     case kImageFormatEps:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeEps(o, i); },
                 [] { return EEpsFileOpenError(); }, [] { return EEpsFileWriteError(); }};
+    case kImageFormatTls:
+        return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeTls(o, i); },
+                [] { return ETlsFileOpenError(); }, [] { return ETlsFileWriteError(); }};
     case kImageFormatXwd:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeXwd(o, i); },
                 [] { return EXwdFileOpenError(); }, [] { return EXwdFileWriteError(); }};
