@@ -1,7 +1,10 @@
 // RasterImage::resample: nearest pixel, and area averaging in 1/256 fixed
 // point with one row of accumulators (memory proportional to the source width).
+// Large area averages are split into two bands of target rows, one on a
+// second thread: every target row depends only on its own source rows.
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "imaging/pixel_formats.h"
@@ -141,7 +144,7 @@ private:
 // 255; the watch notes the first row range that breaks that.
 class AlphaWatch {
 public:
-    explicit AlphaWatch(const RasterImage& image) : image_(image) {}
+    explicit AlphaWatch(const RasterImage& image, int firstRow = 0) : image_(image), checked_(firstRow) {}
     // False once the rows up to lastRow (inclusive) are not all 0 or all 255.
     bool through(int lastRow)
     {
@@ -162,10 +165,12 @@ public:
     }
     // The common alpha of the rows checked before the break, -1 if none.
     int value() const { return value_; }
+    // One past the last row checked.
+    int checkedEnd() const { return checked_; }
 
 private:
     const RasterImage& image_;
-    int checked_ = 0;
+    int checked_;
     int value_ = -1;
     bool broken_ = false;
 };
@@ -207,7 +212,7 @@ struct FastTaps {
 // the uniform alpha; returns the number of target rows made.
 template <int C>
 int averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my, RasterImage& out,
-                bool rowsInPlace, AlphaWatch* watch = nullptr)
+                bool rowsInPlace, int begin, int end, AlphaWatch* watch = nullptr)
 {
     const std::size_t n = static_cast<std::size_t>(sw) * C;
     std::vector<uint32_t> acc;
@@ -216,7 +221,7 @@ int averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my,
     const int outBytes = out.bitsPerPixel() / 8;
     FastTaps taps;
     const bool fastAcross = FastTaps::build(mx, taps);
-    for (int i = 0; i < out.height(); ++i) {
+    for (int i = begin; i < end; ++i) {
         if (watch && !watch->through(my.first[i] + my.count[i] - 1))
             return i;
         const uint16_t* w = &my.weights[my.weightAt[i]];
@@ -244,7 +249,7 @@ int averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my,
         uint8_t* dst = out.row(i);
         if (fastAcross) {
             resample_rows::Ahead ahead;
-            if (rowsInPlace && i + 1 < out.height()) {
+            if (rowsInPlace && i + 1 < end) {
                 // Rows the next target row adds; stored bottom-up, so the
                 // lowest of them comes first in memory.
                 const int from = std::max(my.first[i] + my.count[i], my.first[i + 1]);
@@ -270,7 +275,75 @@ int averageRows(RowSource& source, int sw, const AxisMap& mx, const AxisMap& my,
                 dst[3] = 0;
         }
     }
-    return out.height();
+    return end;
+}
+
+// Two bands pay off once the thread start is small beside the work.
+int bandsFor(const RasterImage& source, int width, int height)
+{
+    const int64_t work = int64_t{source.width()} * source.height() + int64_t{width} * height;
+    return height >= 2 && work >= (int64_t{1} << 20) && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
+// Rows from..to (inclusive) of a 32-bit source all carry the alpha `value`
+// (or any one common 0/255 alpha when value is -1).
+bool restOfAlphaIs(const RasterImage& source, int from, int to, int value)
+{
+    if (from > to)
+        return true;
+    AlphaWatch w(source, from);
+    return w.through(to) && (value < 0 || w.value() == value);
+}
+
+// The plain average of a 32-bit source in two bands, each watching the
+// alpha of its own rows. True when the whole source has one common 0 or
+// 255 alpha, so the plain average is the answer; false leaves the rows for
+// the transparency rule.
+bool averageUniformAlphaInBands(const RasterImage& source, const AxisMap& mx, const AxisMap& my, RasterImage& out)
+{
+    const int height = out.height();
+    const int mid = height / 2;
+    AlphaWatch lower(source, 0), upper(source, my.first[mid]);
+    int madeLower = 0;
+    std::thread helper([&] {
+        RowSource rows(source);
+        madeLower = averageRows<4>(rows, source.width(), mx, my, out, true, 0, mid, &lower);
+    });
+    RowSource rows(source);
+    const int madeUpper = averageRows<4>(rows, source.width(), mx, my, out, true, mid, height, &upper);
+    helper.join();
+    if (madeLower != mid || madeUpper != height)
+        return false;
+    int value = lower.value();
+    if (upper.value() >= 0) {
+        if (value >= 0 && value != upper.value())
+            return false;
+        value = upper.value();
+    }
+    // Rows no target row reads (a coarsened ratio) count as well.
+    return restOfAlphaIs(source, lower.checkedEnd(), my.first[mid] - 1, value) &&
+           restOfAlphaIs(source, upper.checkedEnd(), source.height() - 1, value);
+}
+
+// The plain average of a source without alpha rules, in one or two bands.
+template <int C>
+void averageInBands(const RasterImage& source, const AxisMap& mx, const AxisMap& my, RasterImage& out,
+                    bool inPlace, int bands)
+{
+    const int height = out.height();
+    if (bands < 2) {
+        RowSource rows(source);
+        averageRows<C>(rows, source.width(), mx, my, out, inPlace, 0, height);
+        return;
+    }
+    const int mid = height / 2;
+    std::thread helper([&] {
+        RowSource rows(source);
+        averageRows<C>(rows, source.width(), mx, my, out, inPlace, 0, mid);
+    });
+    RowSource rows(source);
+    averageRows<C>(rows, source.width(), mx, my, out, inPlace, mid, height);
+    helper.join();
 }
 
 // 32-bit source with partial transparency: pixels with alpha 0 add nothing to
@@ -387,10 +460,18 @@ bool RasterImage::resample(const RasterImage& source, int width, int height, uns
     std::memcpy(palette_, source.palette_, sizeof palette_);
     const AxisMap mx = buildAxis(source.width_, width);
     const AxisMap my = buildAxis(source.height_, height);
+    const int bands = bandsFor(source, width, height);
+    if (source.bpp_ == 32 && bands == 2) {
+        // Mixed alpha is rare: then everything is redone under the
+        // transparency rule.
+        if (!averageUniformAlphaInBands(source, mx, my, *this))
+            averageRowsWithAlpha(source, mx, my, *this, 0);
+        return true;
+    }
     RowSource rows(source);
     if (source.bpp_ == 32) {
         AlphaWatch watch(source);
-        const int made = averageRows<4>(rows, source.width_, mx, my, *this, true, &watch);
+        const int made = averageRows<4>(rows, source.width_, mx, my, *this, true, 0, height, &watch);
         if (made == height && watch.through(source.height_ - 1))
             return true;
         // Mixed alpha. Where the rows so far were all opaque the transparency
@@ -401,9 +482,9 @@ bool RasterImage::resample(const RasterImage& source, int width, int height, uns
     }
     const bool inPlace = source.bpp_ == 24 || source.bpp_ == 32;
     if (rows.bytesPerPixel() == 3)
-        averageRows<3>(rows, source.width_, mx, my, *this, inPlace);
+        averageInBands<3>(source, mx, my, *this, inPlace, bands);
     else
-        averageRows<4>(rows, source.width_, mx, my, *this, inPlace);
+        averageInBands<4>(source, mx, my, *this, inPlace, bands);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -197,6 +198,66 @@ TEST(ResampleAreaAverage, MatchesTheReferenceForEverySizeAndSourceDepth)
             EXPECT_EQ(coloursOf(result), want)
                 << d.bpp << " bits, flags " << d.flags << ", " << s.sw << "x" << s.sh << " -> " << s.dw << "x" << s.dh;
         }
+    }
+}
+
+// Pictures this large are averaged in two bands of rows on two threads; the
+// alpha of each band is judged on its own, so the cases put the odd alpha in
+// one band only, or give the bands different uniform alphas.
+TEST(ResampleAreaAverage, LargePicturesMatchTheReferenceWhateverBandHoldsTheAlpha)
+{
+    constexpr int sw = 1100, sh = 800, dw = 700, dh = 560;
+    struct Case {
+        const char* name;
+        int bpp;
+        int y;              // row of the odd pixel, -1 for none
+        uint32_t alphaTop;  // alpha of rows 0 .. sh/2-1
+        uint32_t alphaBottom;
+        uint32_t oddAlpha;
+        bool mixed;
+    };
+    const Case cases[] = {
+        {"24 bits", 24, -1, 0, 0, 0, false},
+        {"opaque", 32, -1, 0xFF, 0xFF, 0, false},
+        {"all transparent", 32, -1, 0, 0, 0, false},
+        {"partial alpha in the first rows", 32, 3, 0xFF, 0xFF, 0x80, true},
+        {"partial alpha in the last rows", 32, sh - 2, 0xFF, 0xFF, 0x80, true},
+        {"transparent top, opaque bottom", 32, -1, 0, 0xFF, 0, true},
+        {"one transparent pixel in an opaque picture", 32, sh / 2 + 7, 0xFF, 0xFF, 0, true},
+    };
+    unsigned seed = 77;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RasterImage source = randomImage(c.bpp, sw, sh, seed++);
+        if (c.bpp == 32) {
+            for (int y = 0; y < sh; ++y)
+                for (int x = 0; x < sw; ++x) {
+                    uint32_t a = y < sh / 2 ? c.alphaTop : c.alphaBottom;
+                    if (y == c.y && x == sw / 3)
+                        a = c.oddAlpha;
+                    source.setPixel(x, y, (source.colourAt(x, y) & 0xFFFFFF) | (a << 24));
+                }
+        }
+        RasterImage result;
+        ASSERT_TRUE(result.resample(source, dw, dh, kResampleAreaAverage));
+        // The reference is slow: rows at both ends, around the band border,
+        // around the odd pixel and a spread of others.
+        const std::vector<uint32_t> src = coloursOf(source);
+        const std::vector<Span> xs = referenceSpans(sw, dw), ys = referenceSpans(sh, dh);
+        int wrong = 0;
+        for (int y = 0; y < dh; ++y) {
+            const bool nearOdd = c.y >= 0 && std::abs(y * sh / dh - c.y) <= 2;
+            if (!(y < 3 || y >= dh - 3 || std::abs(y - dh / 2) <= 3 || nearOdd || y % 41 == 0))
+                continue;
+            for (int x = 0; x < dw; ++x) {
+                uint32_t want = referencePixel(src, sw, xs[x], ys[y], c.mixed);
+                if (c.bpp == 24)
+                    want &= 0xFFFFFF;
+                if (result.colourAt(x, y) != want && wrong++ == 0)
+                    ADD_FAILURE() << "first wrong pixel " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
     }
 }
 
