@@ -25,7 +25,7 @@ namespace gz {
 namespace {
 
 constexpr const char* kNameList = "NameList";
-constexpr const char* kAppKeySpec = "#";
+constexpr const char* kAppKeyName = "#";
 
 QString fromGame(const std::string& s) { return QString::fromStdString(cp1252::toUtf8(s)); }
 std::string toGame(const QString& s) { return cp1252::fromUtf8(s.toStdString()); }
@@ -134,7 +134,7 @@ bool NewPictureDialog::showFor(int32_t n)
     number = n;
     numberText_ = std::to_string(n);
     // Without a stored list the field keeps its previous value.
-    path_->load(kNameList, kAppKeySpec, pictureFile);
+    path_->load(kNameList, kAppKeyName, pictureFile);
     fieldsToControls();
     return exec() == QDialog::Accepted;
 }
@@ -197,7 +197,7 @@ void NewPictureDialog::accept()
     }
     number = newPictureNumber(numberText_);
     // The used file moves to the front of the recent list.
-    path_->save(kNameList, kAppKeySpec);
+    path_->save(kNameList, kAppKeyName);
     QDialog::accept();
 }
 

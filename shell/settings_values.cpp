@@ -157,25 +157,25 @@ void writeRecentFiles(SettingsBackend& backend, const RecentFiles& files)
             key.writeString(recentFileName(i), files[i]);
 }
 
-std::string keyPathOfSpec(std::string_view spec)
+std::string keyPathOf(std::string_view keyName)
 {
-    if (!spec.empty() && spec.front() == '#')
-        return joinKeyPath(kApplicationKeyPath, spec.substr(1));
-    return std::string(spec);
+    if (!keyName.empty() && keyName.front() == '#')
+        return joinKeyPath(kApplicationKeyPath, keyName.substr(1));
+    return std::string(keyName);
 }
 
-bool readNameList(SettingsBackend& backend, std::string_view keySpec, std::string_view valueName,
+bool readNameList(SettingsBackend& backend, std::string_view keyName, std::string_view valueName,
                   std::vector<std::string>& list)
 {
     SettingsKeyStack key(backend);
-    return key.openRoot(keyPathOfSpec(keySpec), KeyMode::Read) && key.readStringList(valueName, list);
+    return key.openRoot(keyPathOf(keyName), KeyMode::Read) && key.readStringList(valueName, list);
 }
 
-bool writeNameList(SettingsBackend& backend, std::string_view keySpec, std::string_view valueName,
+bool writeNameList(SettingsBackend& backend, std::string_view keyName, std::string_view valueName,
                    const std::vector<std::string>& list)
 {
     SettingsKeyStack key(backend);
-    return key.openRoot(keyPathOfSpec(keySpec), KeyMode::Create) && key.writeStringList(valueName, list);
+    return key.openRoot(keyPathOf(keyName), KeyMode::Create) && key.writeStringList(valueName, list);
 }
 
 std::string folderListValueName(std::string_view ext)

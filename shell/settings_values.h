@@ -88,13 +88,13 @@ void writeRecentFiles(SettingsBackend& backend, const RecentFiles& files);
 
 // --- Name lists of dialog fields (NameList) ---
 
-// Where a key specification points: "#" the application key, "#name" that
+// Where a key name points: "#" the application key, "#name" that
 // subkey of the application key, any other text a key path below the hive.
-std::string keyPathOfSpec(std::string_view keySpec);
+std::string keyPathOf(std::string_view keyName);
 // False (list untouched) when the key or value is missing.
-bool readNameList(SettingsBackend& backend, std::string_view keySpec, std::string_view valueName,
+bool readNameList(SettingsBackend& backend, std::string_view keyName, std::string_view valueName,
                   std::vector<std::string>& list);
-bool writeNameList(SettingsBackend& backend, std::string_view keySpec, std::string_view valueName,
+bool writeNameList(SettingsBackend& backend, std::string_view keyName, std::string_view valueName,
                    const std::vector<std::string>& list);
 
 // --- Folder lists of the file dialogs (OfnList<Ext>) ---

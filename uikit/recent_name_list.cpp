@@ -80,10 +80,10 @@ void RecentNameList::refill(const std::vector<std::string>& names)
     setEditText(text);
 }
 
-int RecentNameList::load(std::string_view valueName, std::string_view keySpec, std::string& text)
+int RecentNameList::load(std::string_view valueName, std::string_view keyName, std::string& text)
 {
     std::vector<std::string> names;
-    if (!readNameList(settings_, keySpec, valueName, names))
+    if (!readNameList(settings_, keyName, valueName, names))
         return 0;
     names.erase(std::remove(names.begin(), names.end(), std::string()), names.end());
     if (names.empty())
@@ -94,7 +94,7 @@ int RecentNameList::load(std::string_view valueName, std::string_view keySpec, s
     return static_cast<int>(names.size());
 }
 
-int RecentNameList::save(std::string_view valueName, std::string_view keySpec)
+int RecentNameList::save(std::string_view valueName, std::string_view keyName)
 {
     const int selected = selectedItem();
     std::string current = currentText().toStdString();
@@ -109,7 +109,7 @@ int RecentNameList::save(std::string_view valueName, std::string_view keySpec)
     } else {
         entries_ = names;
     }
-    if (!writeNameList(settings_, keySpec, valueName, names))
+    if (!writeNameList(settings_, keyName, valueName, names))
         return 0;
     return static_cast<int>(names.size());
 }

@@ -26,17 +26,17 @@ public:
     void setSortedDisplay(bool sorted);
     bool sortedDisplay() const { return sorted_; }
 
-    // keySpec: "#" the application key, "#name" its subkey, other text a
+    // keyName: "#" the application key, "#name" its subkey, other text a
     // key path. When the value exists the list is replaced by it (items cut
     // to 255 characters), `text` becomes its first entry (at most 2047
     // bytes) and the number of entries is returned; otherwise 0 and `text`
     // and the list stay as they were.
-    int load(std::string_view valueName, std::string_view keySpec, std::string& text);
+    int load(std::string_view valueName, std::string_view keyName, std::string& text);
     // Stores the current entry (the edit text) in front of the listed
     // entries that are neither empty nor equal to it, 16 at most; returns
     // the number written, 0 when the entry is empty or the write failed.
     // The list is refilled with what was stored unless an item is selected.
-    int save(std::string_view valueName, std::string_view keySpec);
+    int save(std::string_view valueName, std::string_view keyName);
 
     // The entries in stored order (most recent first), uncut.
     const std::vector<std::string>& entries() const { return entries_; }

@@ -242,7 +242,7 @@ TEST_P(SettingsContract, NameListsAndFolderListsRoundTrip)
     ASSERT_TRUE(readNameList(store(), "#", "NameList", got));
     EXPECT_EQ(got, names);
 
-    // One entry and a subkey specification.
+    // One entry and a subkey name.
     ASSERT_TRUE(writeNameList(store(), "#Dialoge", "NameList", {"nur.png"}));
     ASSERT_TRUE(readNameList(store(), "#Dialoge", "NameList", got));
     EXPECT_EQ(got, std::vector<std::string>{"nur.png"});
@@ -512,9 +512,9 @@ TEST(SettingsLists, FolderListWriteSkipsWhatDoesNotFit4096Bytes)
 
 TEST(SettingsLists, KeySpecifications)
 {
-    EXPECT_EQ(keyPathOfSpec("#"), "Software\\Mervo\\GameZinko");
-    EXPECT_EQ(keyPathOfSpec("#Dialog"), "Software\\Mervo\\GameZinko\\Dialog");
-    EXPECT_EQ(keyPathOfSpec("Software\\Other"), "Software\\Other");
+    EXPECT_EQ(keyPathOf("#"), "Software\\Mervo\\GameZinko");
+    EXPECT_EQ(keyPathOf("#Dialog"), "Software\\Mervo\\GameZinko\\Dialog");
+    EXPECT_EQ(keyPathOf("Software\\Other"), "Software\\Other");
 }
 
 // --- QSettings specifics ---

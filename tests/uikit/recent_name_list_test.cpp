@@ -166,7 +166,7 @@ TEST_F(RecentNameListTest, UseAcrossDialogOpeningsKeepsMostRecentFirst)
 
 TEST_F(RecentNameListTest, SubkeyAndPlainKeyPaths)
 {
-    struct Case { const char* keySpec; std::string keyPath; };
+    struct Case { const char* keyName; std::string keyPath; };
     const Case cases[] = {
         {"#", std::string(kApplicationKeyPath)},
         {"#Dialogs", std::string(kApplicationKeyPath) + "\\Dialogs"},
@@ -175,9 +175,9 @@ TEST_F(RecentNameListTest, SubkeyAndPlainKeyPaths)
     for (const Case& c : cases) {
         RecentNameList box(*settings);
         box.setEditText(QStringLiteral("x.png"));
-        EXPECT_EQ(box.save("NameList", c.keySpec), 1) << c.keySpec;
+        EXPECT_EQ(box.save("NameList", c.keyName), 1) << c.keyName;
         std::vector<std::string> list;
-        EXPECT_TRUE(settings->readStringList(c.keyPath, "NameList", kMaxSettingsListBytes, list)) << c.keySpec;
+        EXPECT_TRUE(settings->readStringList(c.keyPath, "NameList", kMaxSettingsListBytes, list)) << c.keyName;
         EXPECT_EQ(list, (Names{"x.png"}));
     }
 }
