@@ -128,6 +128,18 @@ uint32_t readLe32(ByteReader& in, const EGraphicsException& error);
 uint16_t readBe16(ByteReader& in, const EGraphicsException& error);
 uint32_t readBe32(ByteReader& in, const EGraphicsException& error);
 
+// Value of a hexadecimal digit; -1 for anything else (also end of file).
+inline int hexDigitValue(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 inline uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 inline uint32_t le32(const uint8_t* p)
 {

@@ -24,17 +24,6 @@ bool isDelimiter(int c)
            c == '/' || c == '%';
 }
 
-int hexValue(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A buffered byte source with one byte of push-back; the picture data is read
 // character by character.
 class Source {
@@ -119,7 +108,7 @@ uint8_t hexByte(Source& src)
         int c = src.get();
         while (c >= 0 && isSpace(c))
             c = src.get();
-        n = hexValue(c);
+        n = codec::hexDigitValue(c);
         if (n < 0)   // end of the file, ">" or anything else before the data is complete
             throw EEpsCorruptFile();
     }
@@ -230,7 +219,7 @@ private:
                 continue;
             if (c == '>')
                 break;
-            const int v = hexValue(c);
+            const int v = codec::hexDigitValue(c);
             if (v < 0)
                 throw EEpsCorruptFile();
             if (high < 0) {

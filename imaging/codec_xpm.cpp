@@ -70,14 +70,6 @@ std::vector<std::string_view> words(std::string_view s)
     return out;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::string lowerCase(std::string_view s)
 {
     std::string out(s);
@@ -98,7 +90,7 @@ uint32_t parseColour(std::string_view value)
         for (int ch = 0; ch < 3; ++ch) {
             uint32_t v = 0;
             for (std::size_t k = 0; k < n; ++k) {
-                const int d = hexDigit(hex[ch * n + k]);
+                const int d = codec::hexDigitValue(hex[ch * n + k]);
                 if (d < 0)
                     throw EXpmError(kBadColour);
                 v = v * 16 + static_cast<uint32_t>(d);
