@@ -106,13 +106,11 @@ public:
         : image_(image), format_(pixfmt::formatFor(image.bitsPerPixel()))
     {
         const int bpp = image.bitsPerPixel();
-        bytesPerPixel_ = bpp == 24 ? 3 : 4;
         if (bpp != 24 && bpp != 32) {
             colours_.resize(static_cast<std::size_t>(image.width()));
             converted_.resize(static_cast<std::size_t>(image.width()) * 4);
         }
     }
-    int bytesPerPixel() const { return bytesPerPixel_; }
     int stride() const { return image_.stride(); }
     const uint8_t* row(int y)
     {
@@ -133,7 +131,6 @@ public:
 private:
     const RasterImage& image_;
     const pixfmt::PixelFormat* format_;
-    int bytesPerPixel_ = 4;
     std::vector<uint32_t> colours_;
     std::vector<uint8_t> converted_;
 };
@@ -295,6 +292,17 @@ bool restOfAlphaIs(const RasterImage& source, int from, int to, int value)
     return w.through(to) && (value < 0 || w.value() == value);
 }
 
+// Runs band(begin, end) over the target rows in two halves, the first on a
+// second thread; the bands write disjoint rows and only read the rest.
+template <typename Band>
+void inTwoBands(int height, Band band)
+{
+    const int mid = height / 2;
+    std::thread helper([&] { band(0, mid); });
+    band(mid, height);
+    helper.join();
+}
+
 // The plain average of a 32-bit source in two bands, each watching the
 // alpha of its own rows. True when the whole source has one common 0 or
 // 255 alpha, so the plain average is the answer; false leaves the rows for
@@ -304,15 +312,13 @@ bool averageUniformAlphaInBands(const RasterImage& source, const AxisMap& mx, co
     const int height = out.height();
     const int mid = height / 2;
     AlphaWatch lower(source, 0), upper(source, my.first[mid]);
-    int madeLower = 0;
-    std::thread helper([&] {
+    bool complete[2] = {};
+    inTwoBands(height, [&](int begin, int end) {
         RowSource rows(source);
-        madeLower = averageRows<4>(rows, source.width(), mx, my, out, true, 0, mid, &lower);
+        AlphaWatch& watch = begin == 0 ? lower : upper;
+        complete[begin != 0] = averageRows<4>(rows, source.width(), mx, my, out, true, begin, end, &watch) == end;
     });
-    RowSource rows(source);
-    const int madeUpper = averageRows<4>(rows, source.width(), mx, my, out, true, mid, height, &upper);
-    helper.join();
-    if (madeLower != mid || madeUpper != height)
+    if (!complete[0] || !complete[1])
         return false;
     int value = lower.value();
     if (upper.value() >= 0) {
@@ -330,20 +336,14 @@ template <int C>
 void averageInBands(const RasterImage& source, const AxisMap& mx, const AxisMap& my, RasterImage& out,
                     bool inPlace, int bands)
 {
-    const int height = out.height();
-    if (bands < 2) {
+    auto band = [&](int begin, int end) {
         RowSource rows(source);
-        averageRows<C>(rows, source.width(), mx, my, out, inPlace, 0, height);
-        return;
-    }
-    const int mid = height / 2;
-    std::thread helper([&] {
-        RowSource rows(source);
-        averageRows<C>(rows, source.width(), mx, my, out, inPlace, 0, mid);
-    });
-    RowSource rows(source);
-    averageRows<C>(rows, source.width(), mx, my, out, inPlace, mid, height);
-    helper.join();
+        averageRows<C>(rows, source.width(), mx, my, out, inPlace, begin, end);
+    };
+    if (bands < 2)
+        band(0, out.height());
+    else
+        inTwoBands(out.height(), band);
 }
 
 // 32-bit source with partial transparency: pixels with alpha 0 add nothing to
@@ -468,8 +468,8 @@ bool RasterImage::resample(const RasterImage& source, int width, int height, uns
             averageRowsWithAlpha(source, mx, my, *this, 0);
         return true;
     }
-    RowSource rows(source);
     if (source.bpp_ == 32) {
+        RowSource rows(source);
         AlphaWatch watch(source);
         const int made = averageRows<4>(rows, source.width_, mx, my, *this, true, 0, height, &watch);
         if (made == height && watch.through(source.height_ - 1))
@@ -480,11 +480,11 @@ bool RasterImage::resample(const RasterImage& source, int width, int height, uns
         averageRowsWithAlpha(source, mx, my, *this, watch.value() == 255 ? made : 0);
         return true;
     }
-    const bool inPlace = source.bpp_ == 24 || source.bpp_ == 32;
-    if (rows.bytesPerPixel() == 3)
-        averageInBands<3>(source, mx, my, *this, inPlace, bands);
+    // 24-bit rows are read in place; every other depth is widened to B G R A.
+    if (source.bpp_ == 24)
+        averageInBands<3>(source, mx, my, *this, true, bands);
     else
-        averageInBands<4>(source, mx, my, *this, inPlace, bands);
+        averageInBands<4>(source, mx, my, *this, false, bands);
     return true;
 }
 
