@@ -23,6 +23,8 @@ namespace {
 
 QString utf8(const std::string& s) { return QString::fromStdString(s); }
 
+ScreenRect screenRectOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
 }  // namespace
 
 CGameZinkoView::CGameZinkoView(CMainFrame& frame, SettingsBackend& settings, ViewDevices devices)
@@ -116,14 +118,12 @@ void CGameZinkoView::runCommand(int id)
 
 void CGameZinkoView::setZoomState(int state, const QRect& r)
 {
-    board_->setZoomState(static_cast<FullScreenState>(state),
-                         ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    board_->setZoomState(static_cast<FullScreenState>(state), screenRectOf(r));
 }
 
 void CGameZinkoView::zoomRectChanged(const QRect& r)
 {
-    board_->setZoomState(board_->engine().zoomState(),
-                         ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    board_->setZoomState(board_->engine().zoomState(), screenRectOf(r));
 }
 
 void CGameZinkoView::setPicturePath(const std::string& path) { board_->setPicturePath(path); }

@@ -91,6 +91,16 @@ bool lockLedOn(const char* suffix)
 
 QString utf8(const char* s) { return QString::fromUtf8(s ? s : ""); }
 
+MonitorRect monitorRectOf(const QRect& g) { return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}; }
+
+std::vector<MonitorRect> screenRects(const QList<QScreen*>& screens)
+{
+    std::vector<MonitorRect> rects;
+    for (QScreen* s : screens)
+        rects.push_back(monitorRectOf(s->geometry()));
+    return rects;
+}
+
 // A Wayland client is never told where its window is; the compositor only
 // tells it which output the window is on, and Qt keeps that as its screen.
 bool windowPositionKnown() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
@@ -104,11 +114,7 @@ CMainFrame::CMainFrame(SettingsBackend& settings, QWidget* parent) : QMainWindow
     flatMode_ = options_.flatMode;
 
     const QList<QScreen*> screens = QGuiApplication::screens();
-    std::vector<MonitorRect> rects;
-    for (QScreen* s : screens) {
-        QRect g = s->geometry();
-        rects.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
-    }
+    const std::vector<MonitorRect> rects = screenRects(screens);
     QScreen* primary = QGuiApplication::primaryScreen();
     QSize ps = primary ? primary->geometry().size() : QSize(1024, 768);
     monitors_ = MonitorTable::build(static_cast<int>(screens.size()), rects, ps.width(), ps.height());
@@ -119,20 +125,27 @@ CMainFrame::CMainFrame(SettingsBackend& settings, QWidget* parent) : QMainWindow
         updateCommandStates();
         updateLockIndicators();
     });
+}
+
+bool CMainFrame::event(QEvent* event)
+{
     // A key is judged by the commands' states at that moment, not by those
-    // of the last timer round: Ctrl+S right after an edit must save.
-    qApp->installEventFilter(this);
+    // of the last timer round: Ctrl+S right after an edit must save. The
+    // override check reaches the window before any shortcut is matched.
+    if (event->type() == QEvent::ShortcutOverride)
+        updateCommandStates();
+    // Window systems apply full screen some time after the request: the
+    // cursor parking needs the view's rectangle as it finally is.
+    if (event->type() == QEvent::Move)
+        reportZoomRect();
+    return QMainWindow::event(event);
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this)
-        updateCommandStates();
-    // Window systems apply full screen some time after the request: the
-    // cursor parking needs the view's rectangle as it finally is.
-    if ((event->type() == QEvent::Resize || event->type() == QEvent::Move) && fullScreen_ != kFullScreenOff &&
-        (watched == this || (view_ && watched == view_->widget())))
+    // The view also changes size alone, when the bars go after the window
+    // has already reached its full-screen size.
+    if (event->type() == QEvent::Resize && view_ && watched == view_->widget())
         reportZoomRect();
     return QMainWindow::eventFilter(watched, event);
 }
@@ -228,6 +241,8 @@ bool CMainFrame::create(FrameView* view)
     setupMenuIcons(menuBar(), strip);
     if (view_)
         setCentralWidget(view_->widget());
+    if (view_)
+        view_->widget()->installEventFilter(this);
     toolBarWasVisible_ = true;
     statusBarWasVisible_ = true;
     setDocumentPath("Das Spiel");
@@ -271,8 +286,7 @@ void CMainFrame::savePlacementNow()
     if (placementSaved_)
         return;
     placementSaved_ = true;
-    QRect g = frameGeometry();
-    MonitorRect outer{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    const MonitorRect outer = monitorRectOf(frameGeometry());
     // In full screen the window counts as maximised: the normal placement stays.
     const bool maximized = isMaximized() || fullScreen_ != kFullScreenOff || isFullScreen();
     writeFramePlacement(settings_, gz::savePlacement(monitors_, outer, maximized));
@@ -415,6 +429,8 @@ bool CMainFrame::makeMenuItemPlain(uintptr_t menu, uintptr_t position)
 
 void CMainFrame::reportZoomRect()
 {
+    if (fullScreen_ == kFullScreenOff)
+        return;
     if (QWidget* v = view_ ? view_->widget() : nullptr)
         view_->zoomRectChanged(QRect(v->mapToGlobal(QPoint(0, 0)), v->size()));
 }
@@ -424,13 +440,7 @@ QScreen* CMainFrame::fullScreenTarget() const
     if (!windowPositionKnown())
         return screen();
     const QList<QScreen*> screens = QGuiApplication::screens();
-    std::vector<MonitorRect> rects;
-    for (QScreen* s : screens) {
-        const QRect g = s->geometry();
-        rects.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
-    }
-    const QRect g = frameGeometry();
-    const int i = fullScreenMonitor(rects, {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+    const int i = fullScreenMonitor(screenRects(screens), monitorRectOf(frameGeometry()));
     return i >= 0 ? screens[i] : nullptr;
 }
 
