@@ -45,7 +45,7 @@ protected:
         ASSERT_TRUE(app->start(args, /*listenForMessages=*/false));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(app->frame()));
         app->frame()->activateWindow();
-        QTest::qWaitForWindowActive(app->frame());
+        (void)QTest::qWaitForWindowActive(app->frame());
         QTest::qWait(50);
     }
     void stop()
