@@ -10,6 +10,7 @@
 #include "imaging/codec_common.h"
 #include "imaging/format_detect.h"
 #include "imaging/image_files.h"
+#include "tests/imaging/image_colours.h"
 
 namespace gz {
 namespace {
@@ -20,14 +21,7 @@ Bytes bytesOf(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
 std::string tempPath(const std::string& name) { return ::testing::TempDir() + "gz_eps_tls_" + name; }
 
-std::vector<uint32_t> coloursOf(const RasterImage& img, bool keepAlpha = false)
-{
-    std::vector<uint32_t> out;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            out.push_back(keepAlpha ? img.colourAt(x, y) : img.colourAt(x, y) & 0xFFFFFF);
-    return out;
-}
+using testing::coloursOf;
 
 // A picture with a different value in (nearly) every pixel. Indexed depths
 // get a palette of distinct colours, or black and white / grey where asked.

@@ -16,6 +16,7 @@
 
 #include "imaging/codec_common.h"
 #include "imaging/format_detect.h"
+#include "tests/imaging/image_colours.h"
 
 namespace gz {
 namespace {
@@ -58,15 +59,7 @@ RasterImage pattern(int bpp, int w, int h)
     return img;
 }
 
-// Colours of every pixel, alpha dropped unless keepAlpha.
-std::vector<uint32_t> coloursOf(const RasterImage& img, bool keepAlpha = false)
-{
-    std::vector<uint32_t> out;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            out.push_back(keepAlpha ? img.colourAt(x, y) : img.colourAt(x, y) & 0xFFFFFF);
-    return out;
-}
+using testing::coloursOf;
 
 // --- detection ---------------------------------------------------------------
 

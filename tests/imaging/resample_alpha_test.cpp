@@ -9,6 +9,9 @@
 #include <random>
 #include <vector>
 
+#include "tests/imaging/image_colours.h"
+#include "tests/imaging/resample_reference.h"
+
 namespace gz {
 namespace {
 
@@ -54,70 +57,6 @@ TEST(ResampleAlpha, UniformAlphaAveragesTheColoursLikeTwentyFourBits)
     }
 }
 
-// The span of target pixel i on an axis of source size s and target size d,
-// in 1/256 source pixel.
-std::pair<int64_t, int64_t> spanOf(int64_t s, int64_t d, int64_t i)
-{
-    int64_t num = s, den = d;
-    if (s < d) {
-        num = s - 1;
-        den = d - 1;
-    }
-    while (num > 0 && den > 0 && num % 2 == 0 && den % 2 == 0) {
-        num /= 2;
-        den /= 2;
-    }
-    while (num * d * 256 > 0x7FFFFFFF) {
-        num /= 2;
-        den /= 2;
-    }
-    if (den == 0)
-        den = 1;
-    int64_t start = i * 256 * num / den, end = (i + 1) * 256 * num / den;
-    end = std::min(std::max(end, start + 256), s * 256);
-    start = std::max<int64_t>(0, std::min(start, end - 256));
-    return {start, end};
-}
-
-// Weight of source pixel p in a span.
-int64_t weightIn(std::pair<int64_t, int64_t> span, int64_t p)
-{
-    return std::max<int64_t>(0, std::min(span.second, (p + 1) * 256) - std::max(span.first, p * 256));
-}
-
-// Transparency rule, by the definition: per source column the covered rows
-// are averaged (colour only over pixels with alpha, alpha over all), then
-// the same across the covered columns, truncating after each pass.
-uint32_t transparencyRule(const RasterImage& source, int dw, int dh, int x, int y)
-{
-    const auto xs = spanOf(source.width(), dw, x), ys = spanOf(source.height(), dh, y);
-    int64_t colour[3] = {}, colourWeight = 0, alpha = 0;
-    for (int64_t sx = xs.first >> 8; sx < source.width() && weightIn(xs, sx) > 0; ++sx) {
-        int64_t columnColour[3] = {}, columnWeight = 0, columnAlpha = 0;
-        for (int64_t sy = ys.first >> 8; sy < source.height() && weightIn(ys, sy) > 0; ++sy) {
-            const uint32_t p = source.pixel(static_cast<int>(sx), static_cast<int>(sy));
-            const int64_t w = weightIn(ys, sy);
-            columnAlpha += w * (p >> 24);
-            if (p >> 24 == 0)
-                continue;
-            columnWeight += w;
-            for (int c = 0; c < 3; ++c)
-                columnColour[c] += w * ((p >> (8 * c)) & 255);
-        }
-        const int64_t w = weightIn(xs, sx);
-        alpha += w * (columnAlpha / (ys.second - ys.first));
-        if (columnWeight == 0)
-            continue;
-        colourWeight += w;
-        for (int c = 0; c < 3; ++c)
-            colour[c] += w * (columnColour[c] / columnWeight);
-    }
-    uint32_t pixel = static_cast<uint32_t>(alpha / (xs.second - xs.first)) << 24;
-    for (int c = 0; c < 3; ++c)
-        pixel |= static_cast<uint32_t>(colourWeight ? colour[c] / colourWeight : 0) << (8 * c);
-    return pixel;
-}
-
 TEST(ResampleAlpha, OneOddAlphaByteAnywhereSwitchesToTheTransparencyRule)
 {
     struct Case {
@@ -140,9 +79,14 @@ TEST(ResampleAlpha, OneOddAlphaByteAnywhereSwitchesToTheTransparencyRule)
             source.setPixel(c.x, c.y, (source.pixel(c.x, c.y) & 0xFFFFFF) | c.oddAlpha << 24);
             RasterImage result;
             ASSERT_TRUE(result.resample(source, s.dw, s.dh, kResampleAreaAverage));
+            // The reference's rule for transparent pixels: colour only over
+            // pixels with alpha, alpha over all.
+            const std::vector<uint32_t> src = testing::coloursOf(source, true);
+            const std::vector<testing::Span> xs = testing::referenceSpans(s.sw, s.dw),
+                                             ys = testing::referenceSpans(s.sh, s.dh);
             for (int y = 0; y < s.dh; ++y)
                 for (int x = 0; x < s.dw; ++x)
-                    ASSERT_EQ(result.pixel(x, y), transparencyRule(source, s.dw, s.dh, x, y))
+                    ASSERT_EQ(result.pixel(x, y), testing::referencePixel(src, s.sw, xs[x], ys[y], true))
                         << c.name << ", " << s.dw << "x" << s.dh << " at " << x << "," << y;
         }
     }
