@@ -30,4 +30,15 @@ constexpr std::size_t kFormatProbeSize = 64;
 // when no test matches (also for size 0).
 int detectImageFormat(const uint8_t* head, std::size_t size);
 
+// Every format whose test matches, the winner first, then the earlier
+// matches from the latest back, each format once. The text searches
+// ("XPM", "char", "JFIF") also hit the pixels or text chunks of binary
+// pictures, so the loader falls back on these when the winner's reader
+// refuses the file.
+struct FormatCandidates {
+    int formats[11] = {};
+    int count = 0;
+};
+FormatCandidates detectImageFormatCandidates(const uint8_t* head, std::size_t size);
+
 }  // namespace gz

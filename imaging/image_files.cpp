@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <new>
+#include <string>
 
 #include "imaging/codec_bmp.h"
 #include "imaging/codec_common.h"
@@ -49,17 +50,12 @@ void readFormat(int format, ByteReader& in, RasterImage& image, std::string* com
     }
 }
 
-int loadFrom(ByteReader& in, RasterImage& image, std::string* comment)
+// One reader's attempt: 0 with the picture in image, or the loader's
+// negative result with its message in error.
+int readAs(int format, ByteReader& in, RasterImage& image, std::string* comment, std::string& error,
+           bool& aborted)
 {
-    uint8_t head[kFormatProbeSize];
-    const std::size_t got = in.read(head, sizeof head);
-    const int format = detectImageFormat(head, got);
-    if (format == kImageFormatUnknown) {
-        setLastError("Unbekanntes Datei Format.");
-        return kImageFileUnknownFormat;
-    }
-    // The old picture stays until the new one is complete.
-    RasterImage previous = std::move(image);
+    aborted = false;
     try {
         std::string text;
         if (!in.seek(0))
@@ -69,11 +65,10 @@ int loadFrom(ByteReader& in, RasterImage& image, std::string* comment)
             throw EGraphicsException("Das Format wird nicht unterstützt");
         if (comment)
             *comment = std::move(text);
-        g_lastError[0] = '\0';
         return kImageFileOk;
     } catch (const EGraphicsException& e) {
-        image = std::move(previous);
-        setLastError(e.message());
+        error = e.message();
+        aborted = e.type() == kGraphicsErrorAbort;
         switch (e.type()) {
         case kGraphicsErrorPicSize: return kImageFilePicSize;
         case kGraphicsErrorWrongColor: return kImageFileWrongColor;
@@ -81,14 +76,48 @@ int loadFrom(ByteReader& in, RasterImage& image, std::string* comment)
         default: return kImageFileLibraryError;
         }
     } catch (const std::bad_alloc&) {
-        image = std::move(previous);
-        setLastError("Zu wenig Speicher");
+        error = "Zu wenig Speicher";
         return kImageFileMemory;
     } catch (...) {
-        image = std::move(previous);
-        setLastError("Unbekannter Fehler");
+        error = "Unbekannter Fehler";
         return kImageFileUnknownError;
     }
+}
+
+int loadFrom(ByteReader& in, RasterImage& image, std::string* comment)
+{
+    uint8_t head[kFormatProbeSize];
+    const std::size_t got = in.read(head, sizeof head);
+    const FormatCandidates found = detectImageFormatCandidates(head, got);
+    if (found.count == 0) {
+        setLastError("Unbekanntes Datei Format.");
+        return kImageFileUnknownFormat;
+    }
+    // The old picture stays until the new one is complete. When the winning
+    // format refuses the file, the other matching formats get their turn; if
+    // none reads it, the winner's failure is the answer. A user's abort ends
+    // the load at once.
+    RasterImage previous = std::move(image);
+    std::string error;
+    bool aborted = false;
+    const int rc = readAs(found.formats[0], in, image, comment, error, aborted);
+    for (int i = 1; rc != kImageFileOk && !aborted && i < found.count; ++i) {
+        RasterImage blank;
+        blank.setProgress(previous.progressFn(), previous.progressUser());
+        image = std::move(blank);
+        std::string ignored;
+        if (readAs(found.formats[i], in, image, comment, ignored, aborted) == kImageFileOk) {
+            g_lastError[0] = '\0';
+            return kImageFileOk;
+        }
+    }
+    if (rc == kImageFileOk) {
+        g_lastError[0] = '\0';
+        return kImageFileOk;
+    }
+    image = std::move(previous);
+    setLastError(error.c_str());
+    return rc;
 }
 
 struct Writer {

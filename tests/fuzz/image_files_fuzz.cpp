@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the picture loader (format detection and every
 // reader). Small pictures that load are written again as PNG and BMP and
-// read back, which also exercises the writers.
+// read back, which also exercises the writers. Their pixels or comment may
+// spell out a text format, which then wins the detection and may read the
+// file its own way; the size is compared only where the written format won.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "imaging/codec_common.h"
+#include "imaging/format_detect.h"
 #include "imaging/image_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
@@ -26,8 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         if (gz::saveImageMemory(format, image, file, comment) != 0)
             std::abort();
         gz::RasterImage back;
-        if (gz::loadImageMemory(file.data(), file.size(), back) != 0 || back.width() != image.width() ||
-            back.height() != image.height())
+        if (gz::loadImageMemory(file.data(), file.size(), back) != 0)
+            std::abort();
+        if (gz::detectImageFormat(file.data(), file.size()) == format &&
+            (back.width() != image.width() || back.height() != image.height()))
             std::abort();
     }
     return 0;

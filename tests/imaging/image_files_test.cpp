@@ -109,6 +109,65 @@ TEST(ImageFormatDetection, FirstBytesDecideAndLaterTestsWin)
         EXPECT_EQ(detectImageFormat(c.head.data(), c.head.size()), c.format) << c.what;
 }
 
+TEST(ImageFormatDetection, CandidatesListTheWinnerFirstThenEarlierMatches)
+{
+    struct Case { const char* what; Bytes head; std::vector<int> formats; };
+    Bytes bmpJfif = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F'};
+    Bytes pngChar = bytesOf("\x89PNG\r\n\x1a\n Richard");
+    Bytes xpmJfifJpeg = {0xFF, 0xD8, 'J', 'F', 'I', 'F', ' ', 'X', 'P', 'M'};
+    const Case cases[] = {
+        {"plain BMP", bytesOf("BM\x10\x00"), {kImageFormatBmp}},
+        {"BM with JFIF", bmpJfif, {kImageFormatJpeg, kImageFormatBmp}},
+        {"PNG whose text says char", pngChar, {kImageFormatXpm, kImageFormatPng}},
+        {"JPEG start bytes counted once", xpmJfifJpeg, {kImageFormatJpeg, kImageFormatXpm}},
+        {"nothing", bytesOf("hello"), {}},
+    };
+    for (const Case& c : cases) {
+        const FormatCandidates found = detectImageFormatCandidates(c.head.data(), c.head.size());
+        EXPECT_EQ(std::vector<int>(found.formats, found.formats + found.count), c.formats) << c.what;
+    }
+}
+
+// The text searches of the detection also hit binary pictures: a BMP whose
+// first pixels spell "XPM", a PNG whose comment mentions "Richard". Such
+// files are read by the format their signature names.
+TEST(ImageFormatDetection, BinaryPictureTakenForTextStillLoads)
+{
+    RasterImage bmpSource = pattern(24, 5, 3);
+    bmpSource.setPixel(0, 2, 0x4D5058);   // bottom row first: bytes 'X' 'P' 'M'
+    Bytes bmp;
+    ASSERT_EQ(saveImageMemory(kImageFormatBmp, bmpSource, bmp), kImageFileOk);
+    ASSERT_EQ(detectImageFormat(bmp.data(), bmp.size()), kImageFormatXpm);
+
+    const RasterImage pngSource = pattern(24, 5, 3);
+    Bytes png;
+    ASSERT_EQ(saveImageMemory(kImageFormatPng, pngSource, png, "Wer ist Richard Wagner?"), kImageFileOk);
+    ASSERT_EQ(detectImageFormat(png.data(), png.size()), kImageFormatXpm);
+
+    struct Case { const char* what; const Bytes& file; const RasterImage& source; const char* comment; };
+    const Case cases[] = {
+        {"BMP", bmp, bmpSource, ""},
+        {"PNG", png, pngSource, "Wer ist Richard Wagner?"},
+    };
+    for (const Case& c : cases) {
+        RasterImage back;
+        std::string comment;
+        ASSERT_EQ(loadImageMemory(c.file.data(), c.file.size(), back, &comment), kImageFileOk)
+            << c.what << imageFileLastError();
+        EXPECT_STREQ(imageFileLastError(), "") << c.what;
+        EXPECT_EQ(coloursOf(back), coloursOf(c.source)) << c.what;
+        EXPECT_EQ(comment, c.comment) << c.what;
+    }
+
+    // When no candidate reads the file, the winner's failure is reported.
+    Bytes bmpJfif = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F', 0, 0};
+    RasterImage none;
+    EXPECT_EQ(loadImageMemory(bmpJfif.data(), bmpJfif.size(), none), kImageFileLibraryError);
+    EXPECT_NE(std::string(imageFileLastError()).find("beim Laden der Jpeg Datei"), std::string::npos)
+        << imageFileLastError();
+    EXPECT_TRUE(none.isEmpty());
+}
+
 TEST(ImageFormatDetection, WriterFollowsTheExtensionOnly)
 {
     struct Case { const char* name; int format; };
