@@ -100,16 +100,14 @@ int loadFrom(ByteReader& in, RasterImage& image, std::string* comment)
     RasterImage previous = std::move(image);
     std::string error;
     bool aborted = false;
-    const int rc = readAs(found.formats[0], in, image, comment, error, aborted);
+    int rc = readAs(found.formats[0], in, image, comment, error, aborted);
     for (int i = 1; rc != kImageFileOk && !aborted && i < found.count; ++i) {
         RasterImage blank;
         blank.setProgress(previous.progressFn(), previous.progressUser());
         image = std::move(blank);
         std::string ignored;
-        if (readAs(found.formats[i], in, image, comment, ignored, aborted) == kImageFileOk) {
-            g_lastError[0] = '\0';
-            return kImageFileOk;
-        }
+        if (readAs(found.formats[i], in, image, comment, ignored, aborted) == kImageFileOk)
+            rc = kImageFileOk;
     }
     if (rc == kImageFileOk) {
         g_lastError[0] = '\0';

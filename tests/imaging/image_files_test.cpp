@@ -61,13 +61,15 @@ RasterImage pattern(int bpp, int w, int h)
 
 using testing::coloursOf;
 
+// Starts like a BMP but names JFIF early, so the JPEG test wins.
+Bytes bmpWithJfif() { return {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F'}; }
+
 // --- detection ---------------------------------------------------------------
 
 TEST(ImageFormatDetection, FirstBytesDecideAndLaterTestsWin)
 {
     struct Case { const char* what; Bytes head; int format; };
     Bytes bare = {40, 0, 0, 0, 16, 0, 0, 0, 16, 0, 0, 0, 1, 0, 24, 0};
-    Bytes bmpJfif = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F'};
     Bytes ico = {0, 0, 1, 0, 1, 0, 16, 16};
     Bytes icoTooMany = {0, 0, 1, 0, 33, 0, 16, 16};
     Bytes xwd = {0, 0, 0, 100, 0, 0, 0, 7, 0, 0, 0, 2};
@@ -80,7 +82,7 @@ TEST(ImageFormatDetection, FirstBytesDecideAndLaterTestsWin)
     const Case cases[] = {
         {"BM", bytesOf("BM\x10\x00"), kImageFormatBmp},
         {"bare info header", bare, kImageFormatBmp},
-        {"BM with JFIF inside", bmpJfif, kImageFormatJpeg},
+        {"BM with JFIF inside", bmpWithJfif(), kImageFormatJpeg},
         {"JFIF at the end of the probe", jfifLate, kImageFormatJpeg},
         {"JFIF beyond 64 bytes", jfifTooLate, kImageFormatUnknown},
         {"JPEG start of image", jpegStart, kImageFormatJpeg},
@@ -112,12 +114,11 @@ TEST(ImageFormatDetection, FirstBytesDecideAndLaterTestsWin)
 TEST(ImageFormatDetection, CandidatesListTheWinnerFirstThenEarlierMatches)
 {
     struct Case { const char* what; Bytes head; std::vector<int> formats; };
-    Bytes bmpJfif = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F'};
     Bytes pngChar = bytesOf("\x89PNG\r\n\x1a\n Richard");
     Bytes xpmJfifJpeg = {0xFF, 0xD8, 'J', 'F', 'I', 'F', ' ', 'X', 'P', 'M'};
     const Case cases[] = {
         {"plain BMP", bytesOf("BM\x10\x00"), {kImageFormatBmp}},
-        {"BM with JFIF", bmpJfif, {kImageFormatJpeg, kImageFormatBmp}},
+        {"BM with JFIF", bmpWithJfif(), {kImageFormatJpeg, kImageFormatBmp}},
         {"PNG whose text says char", pngChar, {kImageFormatXpm, kImageFormatPng}},
         {"JPEG start bytes counted once", xpmJfifJpeg, {kImageFormatJpeg, kImageFormatXpm}},
         {"nothing", bytesOf("hello"), {}},
@@ -160,7 +161,7 @@ TEST(ImageFormatDetection, BinaryPictureTakenForTextStillLoads)
     }
 
     // When no candidate reads the file, the winner's failure is reported.
-    Bytes bmpJfif = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F', 0, 0};
+    const Bytes bmpJfif = bmpWithJfif();
     RasterImage none;
     EXPECT_EQ(loadImageMemory(bmpJfif.data(), bmpJfif.size(), none), kImageFileLibraryError);
     EXPECT_NE(std::string(imageFileLastError()).find("beim Laden der Jpeg Datei"), std::string::npos)
