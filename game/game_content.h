@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "imaging/raster_image.h"
@@ -70,6 +72,10 @@ public:
 
     int32_t gameNumber = 0;   // 0 = no game, folders are 1..999
     bool modified = false;    // polygons differ from the polygon file on disk
+    // The library (picture path) the game was loaded from or created in:
+    // saving writes it back there, even after another library was chosen.
+    // Unset for a game that came from neither.
+    std::optional<std::string> libraryPath;
     char question[kTextCapacity] = {};
     char answer[kTextCapacity] = {};
     RasterImage picture;

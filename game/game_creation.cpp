@@ -42,7 +42,7 @@ CreationResult createGame(GameFolderStore& store, const NewGameRequest& request,
         if (n < kFirstGameNumber)
             n = kFirstGameNumber;
         target = n;
-        if (store.isOccupied(n)) {
+        if (store.isTaken(n)) {
             shiftFrom = n > kLastGameNumber ? 0 : store.firstFreeNumber(n + 1);
             if (shiftFrom == 0)
                 return fail(boxes, CreationResult::NoFreeSlot, kMsgNoFreeSlot);
@@ -69,7 +69,9 @@ CreationResult createGame(GameFolderStore& store, const NewGameRequest& request,
 
     fs.createFolders(gameFolderPath(root, target));
     std::string picturePath = gamePicturePath(root, target);
-    if (request.pictureFile != picturePath) {
+    // The game's own picture needs no copy, unless the shift has just moved
+    // it on to the next number: the new game always ends with its picture.
+    if (request.pictureFile != picturePath || fs.kind(picturePath) != PathKind::File) {
         FsStatus s = replaceFileSafely(fs, picturePath, [&](const std::string& temp) {
             return store.pictures().save(temp, picture) == 0;
         });
@@ -85,6 +87,7 @@ CreationResult createGame(GameFolderStore& store, const NewGameRequest& request,
     game.clearPolygons();
     game.modified = true;
     game.gameNumber = target;
+    game.libraryPath = root;
     return CreationResult::Created;
 }
 

@@ -1,15 +1,18 @@
 // Creating a game from any picture file, a question and an answer: at the
 // next free number from N, inserted at N (games N.. shift up by one folder),
-// or over game N. Every failure is shown in an error box ("Fehler") with its
-// German message and ends the operation.
+// or over game N. Next free and insert never replace a taken folder (one
+// with a polygon file or a picture); only overwrite does. Every failure is
+// shown in an error box ("Fehler") with its German message and ends the
+// operation.
 //
 // Before anything else a modified current game is saved (after asking), so
 // its edits are not lost when the new game replaces it. The picture is read
 // before any folder is moved or made, into a separate image: an unreadable
 // picture changes nothing, neither on disk nor in `game`. Pic.png and Pic.txt
 // are replaced safely. On success `game` holds the new picture, question and
-// answer, no polygons, `modified` set and gameNumber = the new number; the
-// caller then puts the question into the banner and starts the picture.
+// answer, no polygons, `modified` set, gameNumber = the new number and the
+// picture path as its library; the caller then puts the question into the
+// banner and starts the picture.
 #pragma once
 
 #include <cstdint>

@@ -83,10 +83,15 @@ bool GameFolderStore::isOccupied(int32_t number)
     return fs_.kind(gamePolygonPath(picturePath_, number)) == PathKind::File;
 }
 
+bool GameFolderStore::isTaken(int32_t number)
+{
+    return isOccupied(number) || fs_.kind(gamePicturePath(picturePath_, number)) != PathKind::Missing;
+}
+
 int32_t GameFolderStore::firstFreeNumber(int32_t from)
 {
     for (int32_t n = from < kFirstGameNumber ? kFirstGameNumber : from; n <= kLastGameNumber; ++n)
-        if (!isOccupied(n))
+        if (!isTaken(n))
             return n;
     return 0;
 }
@@ -95,6 +100,7 @@ bool GameFolderStore::load(int32_t number, GameContent& game)
 {
     game.clearPolygons();
     game.modified = false;
+    game.libraryPath = picturePath_;
     if (pictures_.load(gamePicturePath(picturePath_, number), game.picture) != 0)
         return false;
 
@@ -123,11 +129,12 @@ SaveResult GameFolderStore::save(bool ask, GameContent& game)
         return SaveResult::Declined;
 
     // A missing game folder then fails the writes below, which is reported.
-    fs_.createFolders(picturePath_);
-    FsStatus text = replaceFileSafely(fs_, gameQuestionPath(picturePath_, game.gameNumber),
+    const std::string& root = game.libraryPath ? *game.libraryPath : picturePath_;
+    fs_.createFolders(root);
+    FsStatus text = replaceFileSafely(fs_, gameQuestionPath(root, game.gameNumber),
                                       formatQuestionFile(game.question, game.answer));
     FsStatus svg = replaceFileSafely(
-        fs_, gamePolygonPath(picturePath_, game.gameNumber),
+        fs_, gamePolygonPath(root, game.gameNumber),
         formatPolygonFile(game, game.picture.width(), game.picture.height()));
     if (text == FsStatus::Ok && svg == FsStatus::Ok)
         return SaveResult::Saved;

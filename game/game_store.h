@@ -73,19 +73,25 @@ public:
     const std::string& picturePath() const { return picturePath_; }
 
     bool isOccupied(int32_t number);
+    // Occupied, or its folder holds a picture (a game created and never
+    // saved has Pic.png and Pic.txt but no Pic.svg): a new game must not
+    // silently replace it.
+    bool isTaken(int32_t number);
     // The first number from `from` (at least 1) up to 999 that is not
-    // occupied; 0 when there is none.
+    // taken; 0 when there is none.
     int32_t firstFreeNumber(int32_t from);
 
-    // Reads game n: clears polygonCount and `modified`, loads the picture,
-    // then the question file, then the polygon file (each missing, empty or
-    // unreadable one fails the load, leaving what the steps before did).
-    // gameNumber is not touched.
+    // Reads game n: clears polygonCount and `modified`, records the picture
+    // path as the game's library, loads the picture, then the question
+    // file, then the polygon file (each missing, empty or unreadable one
+    // fails the load, leaving what the steps before did). gameNumber is not
+    // touched.
     bool load(int32_t number, GameContent& game);
 
     // Writes Pic.txt and Pic.svg of a modified game (asking first when
-    // `ask`; the box is "Speichern" with Yes/No). The picture path folder is
-    // created; the game folder is not. The picture is never written.
+    // `ask`; the box is "Speichern" with Yes/No) into the game's own
+    // library (the picture path when it has none). That library's folder
+    // is created; the game folder is not. The picture is never written.
     SaveResult save(bool ask, GameContent& game);
 
     FileSystem& fileSystem() { return fs_; }

@@ -113,13 +113,52 @@ TEST_F(CreationTest, NextFreeNumber)
     }
 }
 
-TEST_F(CreationTest, AFolderWithoutPolygonFileIsFreeForNextFree)
+// A folder without a polygon file is free, unless it holds a picture: a
+// game created and never saved must not be replaced without a word.
+TEST_F(CreationTest, NextFreeSkipsAFolderThatHoldsAPicture)
 {
-    lib.addGame(1);
-    stdfs::create_directories(gameFolderPath(lib.root(), 2));
-    writeAll(gamePicturePath(lib.root(), 2), "alter Rest");
-    EXPECT_EQ(create(0, 1), CreationResult::Created);
-    expectNewGameAt(2);
+    struct Case {
+        const char* name;
+        std::vector<const char*> filesInFolder2;
+        int32_t target;
+    };
+    const Case cases[] = {
+        {"empty folder", {}, 2},
+        {"question only", {"Pic.txt"}, 2},
+        {"created, never saved", {"Pic.png", "Pic.txt"}, 3},
+        {"picture only", {"Pic.png"}, 3},
+    };
+    for (const Case& c : cases) {
+        TempLibrary fresh;
+        store.setPicturePath(fresh.root());
+        fresh.addGame(1);
+        stdfs::create_directories(gameFolderPath(fresh.root(), 2));
+        for (const char* f : c.filesInFolder2)
+            writeAll(gameFolderPath(fresh.root(), 2) + "/" + f, "alter Rest");
+        boxes.shown.clear();
+        game = GameContent();
+        ASSERT_EQ(createGame(store, request(0, 1), game), CreationResult::Created) << c.name;
+        EXPECT_EQ(game.gameNumber, c.target) << c.name;
+        EXPECT_EQ(readAll(gamePicturePath(fresh.root(), c.target)), testing::fakePicture(80, 60, 0x123456))
+            << c.name;
+        if (c.target != 2)
+            for (const char* f : c.filesInFolder2)
+                EXPECT_EQ(readAll(gameFolderPath(fresh.root(), 2) + "/" + f), "alter Rest") << c.name;
+    }
+}
+
+// Insert at a folder that holds only a picture moves it up like a game.
+TEST_F(CreationTest, InsertMovesAPictureWithoutPolygonFileUp)
+{
+    lib.addGame(3);
+    std::filesystem::remove(gamePolygonPath(lib.root(), 3));   // created, never saved
+    lib.addGame(4);
+    EXPECT_EQ(create(1, 3), CreationResult::Created);
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_EQ(readAll(gamePicturePath(lib.root(), 4)), testing::fakePicture(40, 30, 3));
+    EXPECT_EQ(lib.question(4), "Frage 3\nAntwort 3\n");
+    EXPECT_EQ(lib.question(5), "Frage 4\nAntwort 4\n");
+    expectNewGameAt(3);
 }
 
 TEST_F(CreationTest, InsertShiftsGamesUpFromTheTop)
@@ -268,6 +307,43 @@ TEST_F(CreationTest, TheGamesOwnPictureIsNotCopiedOntoItself)
     EXPECT_EQ(create(2, 6), CreationResult::Created);
     EXPECT_EQ(pictures.saves.size(), 1u);
     EXPECT_EQ(readAll(gamePicturePath(lib.root(), 6)), testing::fakePicture(40, 30, 6));
+}
+
+// Inserting at N with N's own picture as the source: that file moves on
+// to N+1 with the shift, and the new game N must still get its picture.
+TEST_F(CreationTest, InsertWithTheShiftedGamesOwnPictureCopiesIt)
+{
+    lib.addGame(3, 40, 30);
+    lib.addGame(4, 50, 20);
+    source = gamePicturePath(lib.root(), 3);
+    EXPECT_EQ(create(1, 3), CreationResult::Created);
+    EXPECT_EQ(errorShown(), "");
+    EXPECT_EQ(readAll(gamePicturePath(lib.root(), 3)), testing::fakePicture(40, 30, 3));
+    EXPECT_EQ(readAll(gamePicturePath(lib.root(), 4)), testing::fakePicture(40, 30, 3));
+    EXPECT_EQ(lib.question(4), "Frage 3\nAntwort 3\n");
+    EXPECT_EQ(readAll(gamePicturePath(lib.root(), 5)), testing::fakePicture(50, 20, 4));
+
+    // Saved, the new game is a whole game that loads.
+    EXPECT_EQ(store.save(false, game), SaveResult::Saved);
+    GameContent back;
+    ASSERT_TRUE(store.load(3, back));
+    EXPECT_EQ(back.picture.width(), 40);
+    EXPECT_STREQ(back.question, "Welches Land hat diese Flagge?");
+}
+
+// A game is saved into the library it was created in, even after the
+// picture path has been changed to another library.
+TEST_F(CreationTest, ACreatedGameIsSavedWhereItWasCreated)
+{
+    TempLibrary other;
+    other.addGame(1);
+    const std::string otherSvg = readAll(gamePolygonPath(other.root(), 1));
+    ASSERT_EQ(create(0, 1), CreationResult::Created);
+    store.setPicturePath(other.root());
+    EXPECT_EQ(store.save(false, game), SaveResult::Saved);
+    EXPECT_TRUE(stdfs::exists(gamePolygonPath(lib.root(), 1)));
+    EXPECT_EQ(other.question(1), "Frage 1\nAntwort 1\n");
+    EXPECT_EQ(readAll(gamePolygonPath(other.root(), 1)), otherSvg);
 }
 
 TEST_F(CreationTest, UnreadablePictureChangesNothing)

@@ -183,10 +183,43 @@ TEST_F(GameStoreTest, OnlyAPolygonFileThatIsAFileOccupiesANumber)
     EXPECT_TRUE(store.isOccupied(1));
     EXPECT_FALSE(store.isOccupied(2));
     EXPECT_FALSE(store.isOccupied(3));
-    EXPECT_EQ(store.firstFreeNumber(1), 2);
-    EXPECT_EQ(store.firstFreeNumber(-5), 2);
+    // Free for a new game: neither occupied nor holding a picture.
+    EXPECT_TRUE(store.isTaken(2));
+    EXPECT_FALSE(store.isTaken(3));
+    EXPECT_EQ(store.firstFreeNumber(1), 3);
+    EXPECT_EQ(store.firstFreeNumber(-5), 3);
     EXPECT_EQ(store.firstFreeNumber(4), 5);
     EXPECT_EQ(store.firstFreeNumber(1000), 0);
+}
+
+// Saving goes to the library the game was loaded from, also after the
+// picture path has been switched to another library holding a game of the
+// same number.
+TEST_F(GameStoreTest, SaveWritesIntoTheLibraryTheGameCameFrom)
+{
+    TempLibrary other;
+    lib.addGame(2, 40, 30, 1);
+    other.addGame(2, 40, 30, 3);
+    const std::string otherSvg = testing::readAll(gamePolygonPath(other.root(), 2));
+    GameContent g;
+    ASSERT_TRUE(store.load(2, g));
+    g.gameNumber = 2;
+    store.setPicturePath(other.root());
+    g.setQuestion("bearbeitet");
+    g.modified = true;
+    EXPECT_EQ(store.save(false, g), SaveResult::Saved);
+    EXPECT_EQ(lib.question(2), "bearbeitet\nAntwort 2\n");
+    EXPECT_EQ(other.question(2), "Frage 2\nAntwort 2\n");
+    EXPECT_EQ(testing::readAll(gamePolygonPath(other.root(), 2)), otherSvg);
+
+    // The next load comes from the new library and saves there.
+    ASSERT_TRUE(store.load(2, g));
+    EXPECT_EQ(g.polygonCount, 3);
+    g.setQuestion("anders");
+    g.modified = true;
+    EXPECT_EQ(store.save(false, g), SaveResult::Saved);
+    EXPECT_EQ(other.question(2), "anders\nAntwort 2\n");
+    EXPECT_EQ(lib.question(2), "bearbeitet\nAntwort 2\n");
 }
 
 TEST_F(GameStoreTest, SaveWithoutChangesOrWithoutGame)
