@@ -118,6 +118,11 @@ bool BoardView::isChecked(int32_t id) const
 bool BoardView::execute(int32_t id)
 {
     if (cmd::isModeCommand(id)) {
+        // A mode change ends a drag or a drawing as Escape does: the rubber
+        // band sits where the mouse went to reach the selector, not on a
+        // corner the game master placed.
+        if (id - kModeCommandBase != static_cast<int32_t>(engine_.viewMode()))
+            editor_.finishGesture();
         engine_.selectViewMode(id);
         return true;
     }

@@ -266,6 +266,51 @@ TEST_F(BoardViewTest, OptionsAreWrittenWhenTheViewGoes)
     EXPECT_EQ(s.picPath, library + "/");
 }
 
+class NullPainter : public OverlayPainter {
+public:
+    void setColour(uint8_t, uint8_t, uint8_t) override {}
+    void fillRect(int, int, int, int) override {}
+    void moveTo(int, int) override {}
+    void lineTo(int, int) override {}
+};
+
+// Picking another mode while a polygon is being drawn ends the drawing as
+// Escape does: the rubber-band point, which followed the mouse to the mode
+// selector above the board, never becomes a corner.
+TEST_F(BoardViewTest, ModeChangeWhileDrawingDropsTheRubberBand)
+{
+    for (int target : {0, 2, 5}) {
+        mode(0);
+        mode(1);
+        view->game().clearPolygons();   // no edges to insert into
+        NullPainter painter;
+        view->paintOverlay(painter);   // the mapping of the picture on the board
+        const int32_t before = view->game().polygonCount;
+        // Three corners near the board's middle (the selector lies above it).
+        for (auto [x, y] : {std::pair{300, 200}, {360, 200}, {330, 260}}) {
+            view->mouse(MouseKind::Move, x, y);
+            view->mouse(MouseKind::LeftDown, x, y);
+            view->mouse(MouseKind::LeftUp, x, y);
+        }
+        view->mouse(MouseKind::Move, 200, -20);   // on its way to the selector
+        ASSERT_EQ(view->editor().captureState(), CaptureState::Drawing) << target;
+        mode(target);
+        EXPECT_EQ(view->editor().captureState(), CaptureState::Idle) << target;
+        ASSERT_EQ(view->game().polygonCount, before + 1) << target;
+        const CoverPolygon& drawn = view->game().polygons[before];
+        ASSERT_EQ(drawn.pointCount, 3) << target;
+        for (int i = 0; i < drawn.pointCount; ++i)
+            EXPECT_GE(drawn.points[i].y, 0) << target << " corner " << i;
+
+        // What is saved is the triangle.
+        view->execute(cmd::kSave);
+        GameContent back;
+        ASSERT_TRUE(view->store().load(1, back));
+        ASSERT_EQ(back.polygonCount, before + 1) << target;
+        EXPECT_EQ(back.polygons[before].pointCount, 3) << target;
+    }
+}
+
 TEST_F(BoardViewTest, SaveWritesOnlyAModifiedGame)
 {
     mode(1);
