@@ -59,6 +59,12 @@ BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowCloc
     engine_.setSwitchTime(static_cast<uint32_t>(options_.switchTime));
     renderer_.options().blackCover = options_.colorMode != 0;
     renderer_.options().polygonLabels = options_.polyInfo != 0;
+    // The stored star layout before anything can be drawn: the window
+    // system may size (and so draw) the board before the window counts as
+    // created.
+    renderer_.loadStarImages();
+    renderer_.applyStarSize(options_.starSize);
+    engine_.setStarLimit(renderer_.layout().starLimit);
 }
 
 BoardView::~BoardView()
@@ -71,9 +77,6 @@ BoardView::~BoardView()
 
 void BoardView::created()
 {
-    renderer_.loadStarImages();
-    renderer_.applyStarSize(options_.starSize);
-    engine_.setStarLimit(renderer_.layout().starLimit);
     // A missing path, or one naming a file, opens the chooser once the
     // window is up.
     if (store_.fileSystem().kind(options_.picPath) != PathKind::Folder)

@@ -38,8 +38,9 @@ public:
     BoardView(const BoardView&) = delete;
     BoardView& operator=(const BoardView&) = delete;
 
-    // Window created: star images, star layout, the picture-path check
-    // (posts "Bilderpfad einstellen" when PicPath is not a folder).
+    // Window created: the picture-path check (posts "Bilderpfad
+    // einstellen" when PicPath is not a folder). The star images and the
+    // stored star layout are in place from construction on.
     void created();
     // Window going away: ends an edit gesture, saves after asking.
     void closing();

@@ -214,6 +214,26 @@ TEST_F(BoardViewTest, StarSizeKeepsTheCounts)
     EXPECT_FALSE(view->isChecked(cmd::kStarsLarge));
 }
 
+// The window system may size the board, and so draw it, before the window
+// counts as created: the stored star size is the layout of that first frame.
+TEST_F(BoardViewTest, StoredStarSizeLaysOutTheFirstFrame)
+{
+    for (int32_t size : {1, 2, 3}) {
+        view.reset();
+        settings.writeInteger("Software\\Mervo\\GameZinko", "StarSize", static_cast<uint32_t>(size));
+        view = std::make_unique<BoardView>(settings, platform, clock, nullptr);
+        view->resize(640, 480);
+        view->tick();
+        view->created();
+        view->tick();
+        const int strip = size == 1 ? 102 : size == 2 ? 68 : 136;
+        const RasterImage& back = view->canvas().backBuffer();
+        EXPECT_EQ(back.colourAt(strip, 240), 0xDEDEDEu) << size;
+        EXPECT_EQ(back.colourAt(640 - strip - 6, 240), 0xDEDEDEu) << size;
+        EXPECT_EQ(view->engine().starLimit(), size == 3 ? 25 : 8) << size;
+    }
+}
+
 TEST_F(BoardViewTest, PicturePathChooser)
 {
     // The stored path keeps its trailing separator until chosen again.

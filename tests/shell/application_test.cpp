@@ -172,6 +172,36 @@ TEST_F(ApplicationTest, SettingsSurviveARestart)
     EXPECT_EQ(board().engine().starLimit(), 25);
 }
 
+// A stored star size is the board's layout from the very first frame: the
+// separators and the banner sit beside strips of that width at start-up and
+// after the first picture.
+TEST_F(ApplicationTest, StoredStarSizeIsDrawnFromTheFirstFrame)
+{
+    struct Case { int32_t starSize; int strip; };
+    const Case cases[] = {{1, 102}, {2, 68}, {3, 136}};
+    for (const Case& c : cases) {
+        stop();
+        settings.writeInteger("Software\\Mervo\\GameZinko", "StarSize", static_cast<uint32_t>(c.starSize));
+        start();
+        auto expectFrameAt = [&](const char* when) {
+            const RasterImage& back = board().canvas().backBuffer();
+            const int w = back.width();
+            const int h = back.height();
+            ASSERT_GT(w, 2 * c.strip + 12) << when;
+            EXPECT_EQ(back.colourAt(c.strip, h / 2), 0xDEDEDEu) << c.starSize << " " << when;
+            EXPECT_EQ(back.colourAt(c.strip + 5, h / 2), 0x2C2C2Cu) << c.starSize << " " << when;
+            EXPECT_EQ(back.colourAt(w - c.strip - 6, h / 2), 0xDEDEDEu) << c.starSize << " " << when;
+            EXPECT_EQ(back.colourAt(c.strip + 6 + 10, 36), 0xDEDEDEu) << c.starSize << " " << when;   // banner bevel
+            if (c.strip != 136)
+                EXPECT_NE(back.colourAt(136, h / 2), 0xDEDEDEu) << c.starSize << " " << when;
+        };
+        expectFrameAt("at start-up");
+        key(Qt::Key_F5);
+        QTest::qWait(150);
+        expectFrameAt("after the first picture");
+    }
+}
+
 // The document "Das Spiel" goes to the front of the recent-document list,
 // by its full path, once; older entries move down and the fifth drops out.
 TEST_F(ApplicationTest, RecentDocumentListAtExit)
