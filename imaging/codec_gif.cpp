@@ -386,7 +386,7 @@ void writeGif(ByteWriter& out, const RasterImage& image, std::optional<std::stri
     codes.put(clear, size);
     int prefix = -1;
     std::vector<uint32_t> colours(static_cast<std::size_t>(w));
-    const EGifError writeError("Error writing to GIF file");
+    const EGifFileReadError writeError;
     for (int y = 0; y < h; ++y) {
         if (!indexed)
             codec::rowColours(image, y, colours.data());

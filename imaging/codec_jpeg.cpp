@@ -141,6 +141,8 @@ struct CompressGuard {
 
 EJpegError::EJpegError(int code) : EGraphicsException(jpegErrorText(code)) {}
 
+EJpegError jpegWriteError() { return EJpegError(JERR_FILE_WRITE); }
+
 void readJpeg(ByteReader& in, RasterImage& image, std::string* comment)
 {
     jpeg_decompress_struct cinfo;
@@ -282,7 +284,7 @@ void writeJpeg(ByteWriter& out, const RasterImage& image, std::optional<std::str
     const std::size_t commentLength = comment ? std::min<std::size_t>(comment->size(), 65533) : 0;
     const auto fail = [&] {
         if (err.writeFailed)
-            throw EGraphicsException("Fehler beim Schreiben");
+            throw jpegWriteError();
         throw EJpegError(err.code);
     };
 

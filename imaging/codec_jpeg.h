@@ -31,6 +31,10 @@ public:
     explicit EJpegError(std::string_view message) : EGraphicsException(message) {}
 };
 
+// A file that cannot be written: the message above with libjpeg's own code
+// for an output write error.
+EJpegError jpegWriteError();
+
 class EJpegAbort : public EGraphicsAbort {
 public:
     EJpegAbort() = default;

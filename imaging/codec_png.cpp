@@ -97,7 +97,9 @@ void readPng(ByteReader& in, RasterImage& image, std::string* comment)
     if (!g.info)
         throw EGraphicsException("Zu wenig Speicher");
     png_set_read_fn(g.png, &io, pngRead);
-    png_set_user_limits(g.png, kMaxImageSide, kMaxImageSide);
+    // libpng's own size limit would fail with its English text; the size is
+    // judged below, as for every other format, before any row is allocated.
+    png_set_user_limits(g.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
 
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colourType = 0, interlace = 0, passes = 1;
@@ -107,6 +109,11 @@ void readPng(ByteReader& in, RasterImage& image, std::string* comment)
     if (!guarded(g.png, [&] {
             png_read_info(g.png, g.info);
             png_get_IHDR(g.png, g.info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
+        }))
+        throw EGraphicsException(io.message);
+    if (width > static_cast<png_uint_32>(kMaxImageSide) || height > static_cast<png_uint_32>(kMaxImageSide))
+        throw EGraphicsPicSize();
+    if (!guarded(g.png, [&] {
             hasTrns = png_get_valid(g.png, g.info, PNG_INFO_tRNS) != 0;
             if (bitDepth == 16)
                 png_set_strip_16(g.png);

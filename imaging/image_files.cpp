@@ -137,7 +137,7 @@ Writer writerFor(int format)
                 general("Fehler beim Erzeugen der Datei"), general("Fehler beim Schreiben")};
     case kImageFormatJpeg:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) { writeJpeg(o, i, c); },
-                [] { return EJpegOpenError(); }, general("Fehler beim Schreiben")};
+                [] { return EJpegOpenError(); }, [] { return jpegWriteError(); }};
     case kImageFormatBmp:
         return {format,
                 [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) {
@@ -148,8 +148,9 @@ Writer writerFor(int format)
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writePnm(o, i); },
                 [] { return EPnmFileOpenError(); }, [] { return EPnmFileWriteError(); }};
     case kImageFormatGif:
+        // The GIF codec has one message for a failed file access.
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) { writeGif(o, i, c); },
-                general("Fehler beim Erzeugen der Datei"), general("Error writing to GIF file")};
+                [] { return EGifFileReadError(); }, [] { return EGifFileReadError(); }};
     case kImageFormatEps:
         return {format, [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view>) { writeEps(o, i); },
                 [] { return EEpsFileOpenError(); }, [] { return EEpsFileWriteError(); }};

@@ -4,6 +4,7 @@
 
 #include <cstdio>   // jpeglib.h needs FILE first
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 #include <zlib.h>
 
@@ -838,13 +839,20 @@ TEST(OtherFormats, HandWrittenXpmWithTransparency)
 TEST(ImageFileErrors, ResultCodesAndMessages)
 {
     struct Case { const char* what; Bytes data; int result; const char* message; };
-    Bytes pngHuge = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                     0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30, 8, 6, 0, 0, 0};
-    const uint32_t crc = static_cast<uint32_t>(crc32(0, pngHuge.data() + 12, 17));
-    codec::putBe32(pngHuge, crc);
-    // An IDAT header ends what the reader looks at before it sizes the picture.
-    for (uint8_t v : Bytes{0, 0, 0, 2, 'I', 'D', 'A', 'T', 0x78, 0x9C, 0, 0, 0, 0})
-        pngHuge.push_back(v);
+    // Signature and header of an RGBA picture of the given size; an IDAT
+    // header ends what the reader looks at before it sizes the picture.
+    const auto pngOfSize = [](uint32_t w, uint32_t h) {
+        Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+        codec::putBe32(png, w);
+        codec::putBe32(png, h);
+        for (uint8_t v : {8, 6, 0, 0, 0})
+            png.push_back(v);
+        codec::putBe32(png, static_cast<uint32_t>(crc32(0, png.data() + 12, 17)));
+        for (uint8_t v : Bytes{0, 0, 0, 2, 'I', 'D', 'A', 'T', 0x78, 0x9C, 0, 0, 0, 0})
+            png.push_back(v);
+        return png;
+    };
+    const Bytes pngHuge = pngOfSize(30000, 30000);
     Bytes pngCut = pngHuge;
     pngCut.resize(20);
     Bytes bmpHuge = bmpHeader(30000, 30000, 24, 0, 0, 0);
@@ -856,6 +864,11 @@ TEST(ImageFileErrors, ResultCodesAndMessages)
         {"empty file", {}, kImageFileUnknownFormat, "Unbekanntes Datei Format."},
         {"unknown bytes", bytesOf("hello"), kImageFileUnknownFormat, "Unbekanntes Datei Format."},
         {"PNG larger than the memory limit", pngHuge, kImageFilePicSize, "Das Bild ist zu groß"},
+        {"PNG 32769 pixels wide", pngOfSize(32769, 1), kImageFilePicSize, "Das Bild ist zu groß"},
+        {"PNG 32769 pixels high", pngOfSize(1, 32769), kImageFilePicSize, "Das Bild ist zu groß"},
+        {"PNG 100000 x 100000", pngOfSize(100000, 100000), kImageFilePicSize, "Das Bild ist zu groß"},
+        {"PNG of the largest size a file can state", pngOfSize(0x7FFFFFFF, 0x7FFFFFFF), kImageFilePicSize,
+         "Das Bild ist zu groß"},
         {"PNG cut inside the header", pngCut, kImageFileLibraryError, "Fehler beim Lesen"},
         {"BMP larger than its data", bmpShort, kImageFileLibraryError, "Fehler beim Lesen der BMP-Datei !"},
         {"BMP 30000 x 30000 without data", bmpHuge, kImageFileLibraryError, "Fehler beim Lesen der BMP-Datei !"},
@@ -916,6 +929,40 @@ TEST(ImageFileErrors, SaveResults)
     RasterImage empty;
     EXPECT_EQ(saveImageFile(tempPath("empty.png"), empty), kImageFileLibraryError);
     EXPECT_STREQ(imageFileLastError(), "Ungültiges Bild");
+}
+
+// A file that cannot be made and a disk that is full: every writer reports
+// with the messages of its own format.
+TEST(ImageFileErrors, WriteFailuresSpeakTheirFormatsMessages)
+{
+    const RasterImage img = pattern(24, 64, 64);
+    const std::string jpegWrite = "Fehler " + std::to_string(JERR_FILE_WRITE) + " beim Laden der Jpeg Datei";
+    struct Case { const char* ext; std::string cannotCreate; std::string diskFull; };
+    const Case cases[] = {
+        {"png", "Fehler beim Erzeugen der Datei", "Fehler beim Schreiben"},
+        {"jpg", "Fehler beim Öffnen der Datei !", jpegWrite},
+        {"gif", "Error reading from GIF file", "Error reading from GIF file"},
+        {"bmp", "Fehler beim Öffnen der BMP-Datei !", "Fehler beim Schreiben BMP-Datei !"},
+        {"pnm", "Fehler beim Öffnen der PNM-Datei !", "Fehler beim Schreiben PNM-Datei !"},
+        {"xwd", "Fehler beim Öffnen der XWD-Datei !", "Fehler beim Schreiben XWD-Datei !"},
+        {"eps", "Fehler beim Öffnen der EPS-Datei !", "Fehler beim Schreiben EPS-Datei !"},
+        {"tlsp", "Fehler beim Öffnen der TLS-Datei !", "Fehler beim Schreiben TLS-Datei !"},
+        {"xpm", "Fehler beim Erzeugen der Dateio", "Fehler beim Schreiben in die Datei"},
+        {"tif", "Fehler beim Erzeugen der Datei", "Fehler beim Schreiben"},
+    };
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    for (const Case& c : cases) {
+        EXPECT_EQ(saveImageFile(std::string("/nonexistent-dir/x.") + c.ext, img), kImageFileLibraryError) << c.ext;
+        EXPECT_EQ(imageFileLastError(), c.cannotCreate) << c.ext;
+        // A name with the format's extension for the full disk.
+        const std::string full = tempPath(std::string("full.") + c.ext);
+        std::filesystem::remove(full);
+        std::filesystem::create_symlink("/dev/full", full);
+        EXPECT_EQ(saveImageFile(full, img), kImageFileLibraryError) << c.ext;
+        EXPECT_EQ(imageFileLastError(), c.diskFull) << c.ext;
+        std::filesystem::remove(full);
+    }
 }
 
 TEST(ImageFileErrors, ProgressCallbackCanAbort)
