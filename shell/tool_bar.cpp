@@ -1,13 +1,35 @@
 #include "shell/tool_bar.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QProxyStyle>
 #include <QToolButton>
+
+#include <algorithm>
 
 #include "imaging/raster_image.h"
 #include "show/command_ids.h"
 
 namespace gz {
+
+namespace {
+
+// Some styles open a combo box as a menu of all its entries around the
+// current one; the selector's 23 entries then cover half the screen. A
+// plain list honours the visible-item count and scrolls.
+class ListPopupStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
 
 int toolbarImageIndex(int commandId)
 {
@@ -68,11 +90,18 @@ CToolBarNew::CToolBarNew(const QImage& strip, const std::map<int, QAction*>& act
             selector_ = new QComboBox(this);
             selector_->setObjectName("modeSelector");
             selector_->setEditable(false);
-            selector_->setFixedWidth(kModeSelectorWidth);
-            selector_->setMaxVisibleItems(kModeSelectorDropHeight / qMax(1, selector_->fontMetrics().height() + 2));
+            auto* style = new ListPopupStyle;
+            style->setParent(selector_);
+            selector_->setStyle(style);
             for (int i = 0; i < cmd::kModeSelectorEntries; ++i)
                 selector_->addItem(QString::fromUtf8(cmd::modeSelectorText(i)));
             selector_->setCurrentIndex(0);
+            // Every entry readable: "Polygon 20" must not look like "Polygon 2".
+            selector_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            selector_->setFixedWidth(std::max(kModeSelectorWidth, selector_->sizeHint().width()));
+            const int row = std::max(1, selector_->view()->sizeHintForRow(0));
+            const int frame = 2 * selector_->view()->frameWidth() + 2;
+            selector_->setMaxVisibleItems(std::max(1, (kModeSelectorDropHeight - frame) / row));
             // activated: only the user's picks, never programmatic changes.
             connect(selector_, &QComboBox::activated, this,
                     [this](int index) { emit commandIssued(cmd::kModeFirst + index); });

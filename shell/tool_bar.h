@@ -1,6 +1,7 @@
 // CToolBarNew: the frame's toolbar with 13 buttons of 16x15 images and the
-// mode selector (a fixed drop-down of 85 pixels in place of button 9).
-// Picking selector entry i issues command 16000 + i.
+// mode selector (a drop-down in place of button 9, at least 85 pixels and
+// as wide as its longest entry needs; its list opens 200 pixels high and
+// scrolls). Picking selector entry i issues command 16000 + i.
 #pragma once
 
 #include <QImage>
@@ -21,7 +22,7 @@ inline constexpr std::array<int, 18> kToolbarLayout = {
 constexpr int kToolbarImageWidth = 16;
 constexpr int kToolbarImageHeight = 15;
 constexpr int kToolbarImageCount = 13;
-constexpr int kModeSelectorWidth = 85;
+constexpr int kModeSelectorWidth = 85;   // the narrowest it gets
 constexpr int kModeSelectorDropHeight = 200;
 
 // Image index of a command in the strip (the order of the non-separator

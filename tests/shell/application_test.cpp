@@ -1,6 +1,9 @@
 // The whole program as a user starts it: the real main window over a copy
 // of the demo library, driven by keys and the toolbar.
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -170,6 +173,32 @@ TEST_F(ApplicationTest, SettingsSurviveARestart)
     EXPECT_TRUE(app->frame()->commandChecked(cmd::kStarsTwoRows));
     EXPECT_TRUE(app->frame()->commandChecked(cmd::kBlackCover));
     EXPECT_EQ(board().engine().starLimit(), 25);
+}
+
+// The mode selector shows every entry whole, and its list opens at 200
+// pixels with a scroll bar instead of all 23 entries.
+TEST_F(ApplicationTest, ModeSelectorEntriesAreReadableAndItsListScrolls)
+{
+    QComboBox* sel = app->frame()->toolBar()->modeSelector();
+    for (int i = 0; i < sel->count(); ++i) {
+        sel->setCurrentIndex(i);
+        QStyleOptionComboBox opt;
+        opt.initFrom(sel);
+        opt.currentText = sel->itemText(i);
+        const QRect field = sel->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, sel);
+        EXPECT_GE(field.width(), sel->fontMetrics().horizontalAdvance(sel->itemText(i)))
+            << sel->itemText(i).toStdString();
+    }
+    sel->setCurrentIndex(0);
+    sel->showPopup();
+    QTest::qWait(50);
+    QWidget* popup = sel->view()->window();
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_LE(popup->height(), 200);
+    EXPECT_GE(popup->height(), 150);
+    EXPECT_TRUE(sel->view()->verticalScrollBar()->isVisible());
+    sel->hidePopup();
+    EXPECT_EQ(board().engine().viewMode(), ViewMode::Play);   // opening and closing picks nothing
 }
 
 // A stored star size is the board's layout from the very first frame: the
