@@ -1,5 +1,7 @@
 #include "show/sound_effects.h"
 
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "resources/resource_table.h"
@@ -36,13 +38,22 @@ SoundEffects::~SoundEffects() { shutdown(); }
 
 bool SoundEffects::start()
 {
-    std::lock_guard lk(outputLock_);
-    if (!output_ && opener_) {
-        output_ = opener_(makePcmFormat(kMusicRate, 16, 1), [this](uintptr_t, uint32_t) { bufferDone(); });
-        if (output_ && idle_ == EffectIdle::Silence)
-            keeper_ = std::thread([this] { keepAwake(); });
+    {
+        std::lock_guard lk(outputLock_);
+        if (shuttingDown_)
+            return false;
+        if (!output_ && opener_) {
+            output_ = opener_(makePcmFormat(kMusicRate, 16, 1), [this](uintptr_t, uint32_t) { bufferDone(); });
+            if (output_ && idle_ == EffectIdle::Silence)
+                keeper_ = std::thread([this] { keepAwake(); });
+        }
+        if (!output_)
+            return false;
     }
-    return output_ != nullptr;
+    std::lock_guard lk(queueLock_);
+    if (!shuttingDown_ && !worker_.joinable())
+        worker_ = std::thread([this] { runEffects(); });
+    return true;
 }
 
 void SoundEffects::bufferDone()
@@ -79,52 +90,79 @@ void SoundEffects::keepAwake()
     }
 }
 
-void SoundEffects::reapFinished()
-{
-    for (auto it = threads_.begin(); it != threads_.end();) {
-        if (it->done) {
-            it->thread.join();
-            it = threads_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
-
 void SoundEffects::playEffect(const char* name)
 {
     if (!name)
         return;
-    std::lock_guard lk(threadsLock_);
-    if (shuttingDown_)
-        return;
-    reapFinished();
-    EffectThread& t = threads_.emplace_back();
-    t.thread = std::thread([this, &t, n = std::string(name)] {
-        runEffect(n);
-        t.done = true;
-    });
+    const bool chime = std::strncmp(name, "CLING", 5) == 0;
+    {
+        std::lock_guard lk(queueLock_);
+        if (shuttingDown_ || !worker_.joinable())
+            return;
+        const uint32_t now = clock_.nowMs();
+        uint32_t due = now;
+        if (chime) {
+            // The next free slot at least 280 ms after the last chime,
+            // decided here in one step so that quick buzzes from two threads
+            // never get the same slot. Signed: the last slot may lie ahead.
+            if (lastChimeStart_ && int32_t(now - *lastChimeStart_) < int32_t(kChimeSpacingMs))
+                due = *lastChimeStart_ + kChimeSpacingMs;
+            // The slot lies that far ahead only when a chime already waits
+            // for its own: this one is dropped, so a buzzer pressed over and
+            // over never builds a backlog that rings on after the last press.
+            if (due - now > kEffectMaxWaitMs)
+                return;
+            lastChimeStart_ = due;
+        }
+        // Full only while the output holds the thread up. The oldest goes:
+        // it is the nearest to being too late, and the newer ones would cut
+        // it the moment they start anyway.
+        if (pending_.size() >= kMaxPendingEffects)
+            pending_.pop_front();
+        // By due time, so a tick is never held back behind a waiting chime.
+        auto at = pending_.end();
+        while (at != pending_.begin() && int32_t(std::prev(at)->dueMs - due) > 0)
+            --at;
+        pending_.insert(at, Pending{name, now, due});
+        ++requests_;
+    }
+    queueCv_.notify_all();
 }
 
-void SoundEffects::runEffect(std::string name)
+void SoundEffects::runEffects()
 {
-    if (name.compare(0, 5, "CLING") == 0) {
-        // Each chime takes the next free slot at least 280 ms after the one
-        // before, decided in one step, so three quick buzzes never let two
-        // chimes start together.
-        std::unique_lock lk(chimeLock_);
-        uint32_t now = clock_.nowMs();
-        uint32_t start = now;
-        // Signed: the last slot may lie ahead when chimes are waiting.
-        if (lastChimeStart_ && int32_t(now - *lastChimeStart_) < int32_t(kChimeSpacingMs))
-            start = *lastChimeStart_ + kChimeSpacingMs;
-        lastChimeStart_ = start;
-        if (start != now) {
-            clock_.waitFor(chimeCv_, lk, start - now, [this] { return shuttingDown_.load(); });
+    std::unique_lock lk(queueLock_);
+    while (!shuttingDown_) {
+        if (pending_.empty()) {
+            queueCv_.wait(lk, [this] { return shuttingDown_ || !pending_.empty(); });
+            continue;
         }
+        const uint32_t now = clock_.nowMs();
+        const uint32_t due = pending_.front().dueMs;
+        if (int32_t(due - now) > 0) {
+            // A new request may have to go first (a tick while a chime waits).
+            // The due time is looked at too: the clock may have moved on
+            // since `now` was read, and the timeout counts from later.
+            const uint64_t seen = requests_;
+            clock_.waitFor(queueCv_, lk, due - now, [&] {
+                return shuttingDown_ || requests_ != seen || int32_t(due - clock_.nowMs()) <= 0;
+            });
+            continue;
+        }
+        Pending e = std::move(pending_.front());
+        pending_.pop_front();
+        if (now - e.requestedMs > kEffectMaxWaitMs + kEffectStartSlackMs)
+            continue;  // held up behind a device that blocked: it would only ring out of place
+        starting_ = true;
+        lk.unlock();
+        startSound(e.name);
+        lk.lock();
+        starting_ = false;
     }
-    if (shuttingDown_)
-        return;
+}
+
+void SoundEffects::startSound(const std::string& name)
+{
     WaveSamples s;
     if (!lookup_ || !lookup_(name, s))
         return;  // a missing sound is nobody's business
@@ -140,25 +178,20 @@ void SoundEffects::runEffect(std::string name)
 
 void SoundEffects::shutdown()
 {
-    std::list<EffectThread> threads;
+    std::thread worker;
     {
-        // Threads are only added under threadsLock_ while not shutting
-        // down, so the list taken here is complete.
-        std::lock_guard lk(threadsLock_);
+        std::lock_guard lk(queueLock_);
         shuttingDown_ = true;
-        threads.swap(threads_);
+        pending_.clear();
+        worker.swap(worker_);
     }
-    {
-        std::lock_guard lk(chimeLock_);
-        chimeCv_.notify_all();
-    }
+    queueCv_.notify_all();
     {
         std::lock_guard lk(idleLock_);
         idleCv_.notify_all();
     }
-    for (EffectThread& t : threads)
-        if (t.thread.joinable())
-            t.thread.join();
+    if (worker.joinable())
+        worker.join();
     if (keeper_.joinable())
         keeper_.join();
     std::lock_guard lk(outputLock_);
@@ -170,8 +203,14 @@ void SoundEffects::shutdown()
 
 size_t SoundEffects::threadCount()
 {
-    std::lock_guard lk(threadsLock_);
-    return threads_.size();
+    std::lock_guard lk(queueLock_);
+    return worker_.joinable() ? 1 : 0;
+}
+
+bool SoundEffects::settled()
+{
+    std::lock_guard lk(queueLock_);
+    return !starting_ && (pending_.empty() || int32_t(pending_.front().dueMs - clock_.nowMs()) > 0);
 }
 
 // --- ShowSound ---

@@ -1,10 +1,13 @@
 // Sound effects and the sound machinery of the show.
 //
 // SoundEffects plays the short "WAVE" resources on an output of their own,
-// so they mix with the music. playEffect() returns at once: a short thread
-// starts the sound. Chimes (names beginning with "CLING") start at least
-// 280 ms apart; every new effect cuts the one still playing. shutdown()
-// joins every effect thread.
+// so they mix with the music. playEffect() returns at once and only queues
+// the effect; one effects thread starts them in turn, each cutting the one
+// still playing. Chimes (names beginning with "CLING") start at least 280 ms
+// apart. An effect that cannot start within 280 ms of its request is
+// dropped (a chime at once, when another one waits), so at most one chime
+// waits and the queue holds a few effects however fast the requests come.
+// shutdown() joins the thread.
 //
 // ShowSound is what the show engine talks to (SoundCues): the effects plus
 // the MusicMixer on its wave streamer, started with the view and shut down
@@ -13,9 +16,10 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -30,6 +34,13 @@
 namespace gz {
 
 inline constexpr uint32_t kChimeSpacingMs = 280;
+// The longest an effect waits for its start, counted from its request.
+inline constexpr uint32_t kEffectMaxWaitMs = kChimeSpacingMs;
+// Lateness of the effects thread itself that still counts as on time (a
+// timer that wakes it a little after the due time).
+inline constexpr uint32_t kEffectStartSlackMs = 30;
+// Effects queued at most; a further request drops the oldest (see playEffect).
+inline constexpr size_t kMaxPendingEffects = 4;
 
 // Finds the samples of a sound by resource name; false when there is none.
 using SoundLookup = std::function<bool(const std::string& name, WaveSamples& out)>;
@@ -54,30 +65,36 @@ public:
     SoundEffects& operator=(const SoundEffects&) = delete;
 
     // Opens the effects' output (44100 Hz, 16 bits, mono) and keeps it open
-    // until shutdown; with EffectIdle::Silence it plays silence from now on
-    // whenever no effect plays. False when it cannot be opened; effects are
-    // then requested but not heard.
+    // until shutdown, and starts the effects thread; with EffectIdle::Silence
+    // it plays silence from now on whenever no effect plays. False when it
+    // cannot be opened (effects are then requested but not heard) or after
+    // shutdown().
     bool start();
-    // Returns at once. Unknown names and a missing output are ignored.
-    // Does nothing after shutdown().
+    // Returns at once, from any thread. Unknown names and a missing output
+    // are ignored. Does nothing before start() and after shutdown().
     void playEffect(const char* name);
-    // Wakes chimes that wait for their turn, joins every effect thread and
-    // closes the output. Idempotent.
+    // Drops the effects still waiting, joins the effects thread and closes
+    // the output. Idempotent.
     void shutdown();
 
-    // Effect threads not yet joined (finished ones are joined by the next
-    // playEffect).
+    // Threads that start effects: 1 from a successful start() until
+    // shutdown(), otherwise 0 (the idle-silence keeper is not counted).
     size_t threadCount();
+    // True when every effect due by now on the clock has been handed to the
+    // output or dropped. Lets a test on a manual clock wait for the effects
+    // thread before it moves time on.
+    bool settled();
 
 private:
-    struct EffectThread {
-        std::thread thread;
-        std::atomic<bool> done{false};
+    struct Pending {
+        std::string name;
+        uint32_t requestedMs;
+        uint32_t dueMs;
     };
-    void runEffect(std::string name);
-    void reapFinished();  // with threadsLock_ held
-    void bufferDone();    // the output's callback, on its thread
-    void keepAwake();     // the idle-silence thread
+    void runEffects();  // the effects thread
+    void startSound(const std::string& name);
+    void bufferDone();  // the output's callback, on its thread
+    void keepAwake();   // the idle-silence thread
 
     AudioOutputOpener opener_;
     AudioClock& clock_;
@@ -87,8 +104,15 @@ private:
     std::mutex outputLock_;  // one effect at a time reaches the output
     std::unique_ptr<AudioOutput> output_;
 
-    std::mutex threadsLock_;
-    std::list<EffectThread> threads_;
+    // Requests for the effects thread, in the order of their due times.
+    // Never held together with another lock.
+    std::mutex queueLock_;
+    std::condition_variable queueCv_;
+    std::deque<Pending> pending_;
+    uint64_t requests_ = 0;     // counts playEffect()s: wakes the thread early
+    bool starting_ = false;     // the thread is handing an effect to the output
+    std::optional<uint32_t> lastChimeStart_;  // the latest chime slot given out
+    std::thread worker_;
     std::atomic<bool> shuttingDown_{false};
 
     // Buffers written to the output and not yet reported done. Lock order:
@@ -97,10 +121,6 @@ private:
     std::condition_variable idleCv_;
     uint32_t queued_ = 0;
     std::thread keeper_;
-
-    std::mutex chimeLock_;
-    std::condition_variable chimeCv_;  // wakes waiting chimes at shutdown
-    std::optional<uint32_t> lastChimeStart_;
 };
 
 class ShowSound final : public SoundCues {
@@ -116,7 +136,7 @@ public:
     // (the show runs without it; effects still play if they can).
     bool soundStart();
     // Sound end, when the view window goes away: ends and joins the mixer
-    // and every effect thread, closes the outputs. Idempotent.
+    // and the effects thread, closes the outputs. Idempotent.
     void soundEnd();
 
     void playEffect(const char* name) override;
