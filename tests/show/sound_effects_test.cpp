@@ -230,6 +230,171 @@ TEST(SoundEffects, FinishedThreadsAreJoinedAsTheShowGoesOn)
     EXPECT_LE(fx.threadCount(), 3u);
 }
 
+// A remote buzzer pressed every 110 ms for 20 s by the same player (every
+// press may ring): the chimes keep their spacing without building a
+// backlog, end with the presses, and a tick in between is heard at once.
+TEST(SoundEffects, AHammeredBuzzerRingsWithoutBacklog)
+{
+    ManualAudioClock clock(50000);
+    Recorder rec(clock);
+    SoundEffects fx(rec.opener(), clock);
+    ASSERT_TRUE(fx.start());
+    const uint32_t t0 = clock.nowMs();
+    constexpr uint32_t kStepMs = 10;  // divides the press period and the chime spacing
+    constexpr uint32_t kPressEveryMs = 110;
+    constexpr uint32_t kLastPressMs = 20020;  // 183 presses
+    // Each comes while a chime waits for its slot.
+    const std::vector<uint32_t> ticksAt = {150, 9950, 19990};
+    std::vector<uint32_t> presses;
+    size_t mostThreads = 0;
+    for (uint32_t t = 0; t <= kLastPressMs + 2000; t += kStepMs) {
+        clock.advance(t - (clock.nowMs() - t0));
+        if (t <= kLastPressMs && t % kPressEveryMs == 0) {
+            fx.playEffect("CLING1");
+            presses.push_back(t);
+        }
+        if (std::find(ticksAt.begin(), ticksAt.end(), t) != ticksAt.end())
+            fx.playEffect("TICK");
+        mostThreads = std::max(mostThreads, fx.threadCount());
+        ASSERT_TRUE(settle(fx)) << "at " << t;
+    }
+    EXPECT_EQ(mostThreads, 1u);
+
+    std::vector<uint32_t> chimes;
+    for (const Recorder::Event& e : rec.startsOf("CLING"))
+        chimes.push_back(e.atMs - t0);
+    EXPECT_GE(chimes.size(), kLastPressMs / kChimeSpacingMs - 1);
+    EXPECT_LE(chimes.size(), kLastPressMs / kChimeSpacingMs + 2);
+    for (size_t i = 0; i < chimes.size(); ++i) {
+        SCOPED_TRACE("chime at " + std::to_string(chimes[i]));
+        if (i > 0) {
+            EXPECT_GE(chimes[i] - chimes[i - 1], kChimeSpacingMs);
+        }
+        auto latest = std::upper_bound(presses.begin(), presses.end(), chimes[i]);
+        ASSERT_NE(latest, presses.begin());
+        EXPECT_LE(chimes[i] - *std::prev(latest), kChimeSpacingMs) << "no press that recent";
+    }
+    ASSERT_FALSE(chimes.empty());
+    EXPECT_LE(chimes.back(), kLastPressMs + kChimeSpacingMs);
+
+    std::vector<uint32_t> ticks;
+    for (const Recorder::Event& e : rec.startsOf("TICK"))
+        ticks.push_back(e.atMs - t0);
+    EXPECT_EQ(ticks, ticksAt);
+    for (uint32_t tick : ticksAt) {
+        // The chime that waited still rings on its slot after the tick.
+        auto next = std::upper_bound(chimes.begin(), chimes.end(), tick);
+        ASSERT_NE(next, chimes.end()) << tick;
+        EXPECT_LT(*next - tick, kChimeSpacingMs) << tick;
+    }
+}
+
+// An output whose first write hangs until the test opens the gate, like a
+// device that stalls; it logs the sound each write carries.
+struct StallingDevice {
+    std::mutex m;
+    std::condition_variable cv;
+    bool stalled = false;  // the first write waits at the gate
+    bool gateOpen = false;
+    std::vector<std::string> written;
+    // Made-up sounds "FX0".."FX9": a few distinct samples each.
+    std::map<std::string, std::vector<uint8_t>> sounds;
+
+    StallingDevice()
+    {
+        for (int i = 0; i < 10; ++i)
+            sounds["FX" + std::to_string(i)] = std::vector<uint8_t>(64, uint8_t(i + 1));
+    }
+    SoundLookup lookup()
+    {
+        return [this](const std::string& name, WaveSamples& out) {
+            auto it = sounds.find(name);
+            if (it == sounds.end())
+                return false;
+            out = WaveSamples{it->second.data(), uint32_t(it->second.size() / 2)};
+            return true;
+        };
+    }
+    struct Output final : AudioOutput {
+        explicit Output(StallingDevice& d) : dev(d) {}
+        int write(const uint8_t* data, uint32_t, uintptr_t) override
+        {
+            std::unique_lock lk(dev.m);
+            dev.written.push_back("FX" + std::to_string(data[0] - 1));
+            if (dev.written.size() == 1) {
+                dev.stalled = true;
+                dev.cv.notify_all();
+                dev.cv.wait_for(lk, 10s, [this] { return dev.gateOpen; });
+            }
+            return 0;
+        }
+        int pause() override { return 0; }
+        int resume() override { return 0; }
+        int reset() override { return 0; }
+        int close() override { return 0; }
+        StallingDevice& dev;
+    };
+    AudioOutputOpener opener()
+    {
+        return [this](const PcmFormat&, AudioDoneCallback) { return std::make_unique<Output>(*this); };
+    }
+    bool waitStalled()
+    {
+        std::unique_lock lk(m);
+        return cv.wait_for(lk, 10s, [this] { return stalled; });
+    }
+    void openGate()
+    {
+        std::lock_guard lk(m);
+        gateOpen = true;
+        cv.notify_all();
+    }
+};
+
+TEST(SoundEffects, AStalledDeviceLeavesNoBacklog)
+{
+    static_assert(kMaxPendingEffects == 4, "the flood below keeps the newest four");
+    struct Request {
+        uint32_t atMs;  // after the device stalled
+        const char* name;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Request> requests;
+        uint32_t gateOpensAtMs;
+        std::vector<std::string> heard;  // after FX0, which stalled
+    };
+    const Case cases[] = {
+        {"a flood keeps only the newest few",
+         {{0, "FX1"}, {0, "FX2"}, {0, "FX3"}, {0, "FX4"}, {0, "FX5"}, {0, "FX6"}, {0, "FX7"}, {0, "FX8"}, {0, "FX9"}},
+         0,
+         {"FX6", "FX7", "FX8", "FX9"}},
+        {"an effect that waited too long is dropped", {{0, "FX1"}, {200, "FX2"}}, 350, {"FX2"}},
+        {"one that may still start is not", {{0, "FX1"}}, kEffectMaxWaitMs, {"FX1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ManualAudioClock clock(1000);
+        StallingDevice dev;
+        SoundEffects fx(dev.opener(), clock, dev.lookup());
+        ASSERT_TRUE(fx.start());
+        fx.playEffect("FX0");
+        ASSERT_TRUE(dev.waitStalled());
+        const uint32_t t0 = clock.nowMs();
+        for (const Request& r : c.requests) {
+            clock.advance(r.atMs - (clock.nowMs() - t0));
+            fx.playEffect(r.name);  // returns at once, stalled device or not
+        }
+        clock.advance(c.gateOpensAtMs - (clock.nowMs() - t0));
+        dev.openGate();
+        ASSERT_TRUE(settle(fx));
+        std::vector<std::string> want = {"FX0"};
+        want.insert(want.end(), c.heard.begin(), c.heard.end());
+        std::lock_guard lk(dev.m);
+        EXPECT_EQ(dev.written, want);
+    }
+}
+
 TEST(SoundEffects, UnknownNamesAndNoOutputAreHarmless)
 {
     ManualAudioClock clock(1000);
