@@ -250,6 +250,16 @@ int imageFormatForFileName(std::string_view path)
     return kImageFormatUnknown;
 }
 
+const std::vector<std::string>& readableImagePatterns()
+{
+    // The usual names of every format the detection knows.
+    static const std::vector<std::string> patterns = {
+        "*.png", "*.jpg", "*.jpeg", "*.jpe", "*.gif", "*.bmp", "*.dib", "*.tif", "*.tiff", "*.xpm", "*.xwd",
+        "*.pnm", "*.pbm", "*.pgm", "*.ppm", "*.eps", "*.ps",  "*.ico", "*.cur", "*.tlsp",
+    };
+    return patterns;
+}
+
 int saveImageFile(const std::string& path, const RasterImage& image, std::optional<std::string_view> comment)
 {
     std::optional<FileWriter> file;

@@ -52,6 +52,10 @@ int saveImageMemory(int format, const RasterImage& image, std::vector<uint8_t>& 
 // not one of the writer's.
 int imageFormatForFileName(std::string_view path);
 
+// Name patterns ("*.png", "*.jpg", ...) of the files the loader reads, for
+// the filters of file dialogs. The loader itself never looks at a name.
+const std::vector<std::string>& readableImagePatterns();
+
 // Message of the most recent failure of either entry point (UTF-8, at most
 // 511 bytes); empty after a successful load.
 const char* imageFileLastError();

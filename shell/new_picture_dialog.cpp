@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "game/cp1252.h"
+#include "imaging/image_files.h"
 #include "imaging/raster_image.h"
 #include "shell/settings_values.h"
 #include "uikit/file_dialog_folder_list.h"
@@ -166,12 +167,21 @@ void NewPictureDialog::message(const char* text)
     box.exec();
 }
 
+QString pictureFileFilter()
+{
+    // Any picture the program reads can become a game; the filter's text
+    // names exactly the files it shows.
+    QStringList patterns;
+    for (const std::string& p : readableImagePatterns())
+        patterns << QString::fromStdString(p);
+    return QStringLiteral("Bilder (%1);;Alle Dateien (*)").arg(patterns.join(QLatin1Char(' ')));
+}
+
 void NewPictureDialog::browse()
 {
     controlsToFields();
     FolderListFileDialog dialog(settings_, this, QStringLiteral("Bilddatei auswählen"),
-                                QString::fromStdString(pictureFile),
-                                QStringLiteral("Bilder (*.png);;Alle Dateien (*)"), "*.png");
+                                QString::fromStdString(pictureFile), pictureFileFilter(), "*.png");
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {

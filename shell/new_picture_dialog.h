@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <string>
 
@@ -21,6 +22,10 @@ class RecentNameList;
 // The number text as OK reads it: decimal with leading blanks and a minus
 // sign; no number gives 0; then <= 0 becomes 1 and >= 1000 becomes 1000.
 int32_t newPictureNumber(const std::string& text);
+
+// The browse dialog's filters: "Bilder (...)" naming every picture file the
+// program reads, then "Alle Dateien (*)".
+QString pictureFileFilter();
 
 class NewPictureDialog : public QDialog {
     Q_OBJECT

@@ -17,6 +17,7 @@
 #include <atomic>
 
 #include "shell/settings_values.h"
+#include "uikit/name_filter.h"
 #include "uikit/path_suggester.h"
 #include "uikit/recent_lists.h"
 
@@ -180,6 +181,13 @@ std::string FileDialogFolderList::absoluteTyped(const QString& text, std::size_t
     return base + typed;
 }
 
+void FileDialogFolderList::setNameFilter(const QString& filterEntry)
+{
+    suggester_->setNamePatterns(namePatternsOf(filterEntry.toStdString()));
+    if (suggestionsVisible())
+        textTyped(currentText());   // the open list follows the new filter
+}
+
 void FileDialogFolderList::textTyped(const QString& text)
 {
     if (text.isEmpty()) {
@@ -334,6 +342,9 @@ FolderListFileDialog::FolderListFileDialog(SettingsBackend& settings, QWidget* p
             folderList_->setBaseFolder([this] { return directory().absolutePath().toStdString(); });
             folderList_->loadFolders();
             connect(folderList_, &FileDialogFolderList::folderChosen, this, &FolderListFileDialog::openFolder);
+            // What is suggested below the field is what the filter shows.
+            folderList_->setNameFilter(selectedNameFilter());
+            connect(this, &QFileDialog::filterSelected, folderList_, &FileDialogFolderList::setNameFilter);
         } else {
             delete folderList_;
             folderList_ = nullptr;

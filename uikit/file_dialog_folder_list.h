@@ -71,6 +71,9 @@ public:
     void adoptLineEdit(QLineEdit* edit);
     // Where relative typed texts are looked up (the dialog's folder).
     void setBaseFolder(std::function<std::string()> baseFolder) { baseFolder_ = std::move(baseFolder); }
+    // The dialog's current name filter ("Bilder (*.png *.jpg)"): the
+    // suggestions list only the files it shows, and every folder.
+    void setNameFilter(const QString& filterEntry);
 
     QListWidget* suggestionList() const { return suggestions_; }
     bool suggestionsVisible() const;

@@ -41,10 +41,17 @@ void PathSuggester::request(const std::string& typed)
 
 void PathSuggester::cancel() { request(std::string()); }
 
+void PathSuggester::setNamePatterns(std::vector<std::string> patterns)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    patterns_ = std::move(patterns);
+}
+
 void PathSuggester::run()
 {
     for (;;) {
         std::string typed;
+        std::vector<std::string> patterns;
         uint64_t generation = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -52,11 +59,12 @@ void PathSuggester::run()
             if (quit_)
                 return;
             typed = pending_;
+            patterns = patterns_;
             generation = generation_;
             hasPending_ = false;
             stop_ = false;
         }
-        std::vector<std::string> found = pathSuggestions(typed, maxSuggestions_, &stop_);
+        std::vector<std::string> found = pathSuggestions(typed, maxSuggestions_, &stop_, patterns);
         if (stop_ || generation != generation_)
             continue;
         QStringList paths;

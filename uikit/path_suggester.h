@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace gz {
 
@@ -36,6 +37,10 @@ public:
     void request(const std::string& typed);
     // Drops pending work and any result still on its way.
     void cancel();
+    // Files are suggested only when their names match one of these
+    // patterns (the dialog's current name filter); folders always are.
+    // Takes effect with the next request.
+    void setNamePatterns(std::vector<std::string> patterns);
 
 signals:
     // The suggestions for `typed` (sorted, folders with a trailing "/").
@@ -49,6 +54,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::string pending_;        // guarded by mutex_
+    std::vector<std::string> patterns_;   // guarded by mutex_
     bool hasPending_ = false;    // guarded by mutex_
     bool quit_ = false;          // guarded by mutex_
     std::atomic<uint64_t> generation_{0};   // bumped by every request and cancel

@@ -1,5 +1,7 @@
 #include "uikit/recent_lists.h"
 
+#include "uikit/name_filter.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -94,7 +96,7 @@ void moveFolderToFront(std::vector<std::string>& list, const std::string& folder
 }
 
 std::vector<std::string> pathSuggestions(std::string_view typed, std::size_t maxCount,
-                                         const std::atomic<bool>* stop)
+                                         const std::atomic<bool>* stop, const std::vector<std::string>& namePatterns)
 {
     std::vector<std::string> out;
     std::size_t cut = typed.find_last_of('/');
@@ -116,6 +118,8 @@ std::vector<std::string> pathSuggestions(std::string_view typed, std::size_t max
             continue;
         std::error_code dirEc;
         bool isDir = it->is_directory(dirEc);
+        if (!isDir && !matchesNamePatterns(name, namePatterns))
+            continue;
         found.push_back(folder + name + (isDir ? "/" : ""));
     }
     std::sort(found.begin(), found.end());

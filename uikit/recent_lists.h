@@ -47,8 +47,12 @@ void moveFolderToFront(std::vector<std::string>& list, const std::string& folder
 
 // Existing entries of the typed text's folder whose names begin with the
 // rest of the text, folders with a trailing "/", sorted, at most maxCount.
-// stop is polled between entries so a newer text can end a long listing.
+// Files are listed only when their names match `namePatterns` (the file
+// dialog's current filter, see uikit/name_filter.h; empty: every file);
+// folders always are. stop is polled between entries so a newer text can
+// end a long listing.
 std::vector<std::string> pathSuggestions(std::string_view typed, std::size_t maxCount,
-                                         const std::atomic<bool>* stop = nullptr);
+                                         const std::atomic<bool>* stop = nullptr,
+                                         const std::vector<std::string>& namePatterns = {});
 
 }  // namespace gz

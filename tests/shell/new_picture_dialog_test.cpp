@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -144,6 +145,50 @@ TEST_F(NewPictureDialogTest, NumberIsCutIntoRange)
         EXPECT_TRUE(dialog->showFor(5)) << c.text;
         EXPECT_EQ(dialog->number, c.number) << c.text;
     }
+}
+
+// The picture filter names every kind of file the program reads, and the
+// file dialog (list and suggestions) shows exactly those.
+TEST_F(NewPictureDialogTest, PictureFilterSaysWhatItShows)
+{
+    const QStringList filters = pictureFileFilter().split(QStringLiteral(";;"));
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("Bilder (")));
+    EXPECT_EQ(filters[1], QStringLiteral("Alle Dateien (*)"));
+    for (const char* p : {"*.png", "*.jpg", "*.jpeg", "*.gif", "*.bmp", "*.tif", "*.tiff", "*.ppm", "*.xpm", "*.ico"})
+        EXPECT_TRUE(filters[0].split(QRegularExpression(QStringLiteral("[ ()]"))).contains(QString::fromLatin1(p)))
+            << p;
+
+    for (const char* f : {"d.JPG", "e.bmp", "notes.txt"})
+        std::ofstream(pic(f)) << "x";
+    whenModal<NewPictureDialog>([&](NewPictureDialog* d) {
+        d->pathBox()->setEditText(QString::fromStdString(pic("a.png")));
+        whenModal<FolderListFileDialog>([&](FolderListFileDialog* f) {
+            EXPECT_EQ(f->nameFilters().size(), 2);
+            FileDialogFolderList* list = f->folderList();
+            if (!list) {
+                ADD_FAILURE() << "no folder list";
+                f->reject();
+                return;
+            }
+            f->activateWindow();
+            (void)QTest::qWaitForWindowActive(f);
+            list->lineEdit()->clear();
+            QTest::keyClicks(list->lineEdit(), QString::fromStdString(pic("")));
+            if (QTest::qWaitFor([&] { return list->suggestionsVisible(); }, 5000)) {
+                QStringList shown;
+                for (int i = 0; i < list->suggestionList()->count(); ++i)
+                    shown << list->suggestionList()->item(i)->text().remove(QString::fromStdString(pic("")));
+                EXPECT_EQ(shown.join(QLatin1Char(' ')).toStdString(), "a.png b.png c.png d.JPG e.bmp");
+            } else {
+                ADD_FAILURE() << "no suggestions";
+            }
+            f->reject();
+        });
+        QTest::mouseClick(d->findChild<QPushButton*>("browse"), Qt::LeftButton);
+        d->reject();
+    });
+    dialog->showFor(1);
 }
 
 TEST_F(NewPictureDialogTest, BrowseUsesTheFileDialogWithThePictureFolderList)

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -94,6 +95,63 @@ TEST_F(FolderListTest, SuggesterDeliversExistingPathsOnTheOwnersThread)
         EXPECT_EQ(spy.last().at(0).toString().toStdString(), c.typed);
         EXPECT_EQ(deliveredOn, QApplication::instance()->thread());
     }
+}
+
+TEST_F(FolderListTest, SuggesterListsOnlyTheFilesOfTheNameFilter)
+{
+    std::ofstream(at("/pics/R.PNG")) << "x";
+    PathSuggester suggester;
+    const QString r = QString::fromStdString(root);
+    struct Case { std::vector<std::string> patterns; QStringList expect; };
+    const Case cases[] = {
+        {{"*.png"}, {r + "/pics/R.PNG", r + "/pics/p1.png", r + "/pics/p2.png", r + "/pics/sub/"}},
+        {{"*.txt"}, {r + "/pics/q.txt", r + "/pics/sub/"}},   // folders always
+        {{"*"}, {r + "/pics/R.PNG", r + "/pics/p1.png", r + "/pics/p2.png", r + "/pics/q.txt", r + "/pics/sub/"}},
+        {{}, {r + "/pics/R.PNG", r + "/pics/p1.png", r + "/pics/p2.png", r + "/pics/q.txt", r + "/pics/sub/"}},
+    };
+    for (const Case& c : cases) {
+        suggester.setNamePatterns(c.patterns);
+        QSignalSpy spy(&suggester, &PathSuggester::suggestionsReady);
+        suggester.request(at("/pics/"));
+        EXPECT_EQ(waitForSuggestions(spy), c.expect) << c.patterns.size();
+    }
+}
+
+// The suggestions under the file name field list what the dialog's filter
+// shows, and follow a filter the user picks.
+TEST_F(FolderListTest, FileDialogSuggestionsFollowItsFilter)
+{
+    FolderListFileDialog dialog(*settings, nullptr, QStringLiteral("Bilddatei auswählen"),
+                                QString::fromStdString(at("/other")), QStringLiteral("Bilder (*.png);;Alle Dateien (*)"),
+                                "*.png");
+    ASSERT_NE(dialog.folderList(), nullptr);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    FileDialogFolderList* list = dialog.folderList();
+    const QString pics = QString::fromStdString(at("/pics/"));
+    const auto shown = [&] {   // the names in the pictures folder
+        QStringList out;
+        for (int i = 0; list->suggestionList() && i < list->suggestionList()->count(); ++i)
+            out << list->suggestionList()->item(i)->text().remove(pics);
+        return out.join(QLatin1Char(' ')).toStdString();
+    };
+    list->lineEdit()->setFocus();
+    list->lineEdit()->clear();
+    QTest::keyClicks(list->lineEdit(), QString::fromStdString(at("/pics/")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->suggestionsVisible(); }, 5000));
+    EXPECT_EQ(shown(), "p1.png p2.png sub/");
+
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    QSignalSpy picked(&dialog, &QFileDialog::filterSelected);
+    types->setFocus();
+    QTest::keyClick(types, Qt::Key_Down);   // "Alle Dateien (*)", as the user picks it
+    EXPECT_EQ(picked.count(), 1);
+    list->lineEdit()->setFocus();
+    QTest::keyClick(list->lineEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(list->lineEdit(), QStringLiteral("/"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == "p1.png p2.png q.txt sub/"; }, 5000)) << shown();
+    dialog.reject();
 }
 
 TEST_F(FolderListTest, SuggesterDeliversOnlyTheNewestText)
