@@ -25,7 +25,7 @@ TEST(NameFilter, PatternsOfAFilterEntry)
 
 TEST(NameFilter, NamesMatchInEitherLetterCase)
 {
-    struct Case { const char* name; Patterns patterns; bool match; };
+    struct Case { std::string name; Patterns patterns; bool match; };
     const Case cases[] = {
         {"a.png", {"*.png"}, true},
         {"IMG_0001.JPG", {"*.png", "*.jpg"}, true},
@@ -42,7 +42,7 @@ TEST(NameFilter, NamesMatchInEitherLetterCase)
         {"aXbYc", {"a*b*c"}, true},
         {"acb", {"a*b*c"}, false},
         {"x.png", {}, true},   // no filter: everything
-        {std::string(200, 'a').c_str(), {"*a*a*a*a*a*a*a*b"}, false},
+        {std::string(200, 'a'), {"*a*a*a*a*a*a*a*b"}, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(matchesNamePatterns(c.name, c.patterns), c.match) << c.name;
