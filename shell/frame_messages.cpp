@@ -10,12 +10,14 @@ namespace gz {
 
 namespace {
 
+// The current directory in the code page of the paths it completes; the
+// file system names it in UTF-8.
 std::string currentDirectory()
 {
     std::vector<char> buf(4096);
     if (!::getcwd(buf.data(), buf.size()))
         return "/";
-    return buf.data();
+    return cp1252::fromUtf8(buf.data());
 }
 
 // A payload is text up to its first zero byte.

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <vector>
+
+#include "game/cp1252.h"
 
 namespace gz {
 namespace {
@@ -165,6 +170,24 @@ TEST(PathCompare, RelativePathsAreMadeAbsolute)
     EXPECT_TRUE(namesSameFile("../x", "/x", "/work"));
     EXPECT_FALSE(namesSameFile("", "", "/work"));
     EXPECT_FALSE(absolutePath(std::string(300, 'a'), "/").has_value());
+}
+
+// The file system names the current directory in UTF-8; the paths it
+// completes are in the program's code page.
+TEST(PathCompare, RelativePathBelowADirectoryWithUmlauts)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("gz-K\xC3\xBC" "che-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    RecordingHost host;
+    host.documentPath = cp1252::fromUtf8(fs::current_path().string()) + "/Spiel";
+    FrameMessageHandler h(host);
+    const intptr_t same = h.copyData(kCopyComparePath, std::string("spiel") + '\0');
+    fs::current_path(before);
+    fs::remove(dir);
+    EXPECT_EQ(same, 1);
 }
 
 }  // namespace
