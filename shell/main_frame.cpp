@@ -16,6 +16,11 @@
 #include <QStatusBar>
 #include <QWindow>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "game/cp1252.h"
 #include "shell/frame_view.h"
 #include "shell/menu_icons.h"
@@ -520,6 +525,65 @@ void CMainFrame::setStatusText(int pane, const std::string& text)
     }
 }
 
+namespace {
+
+// Where QLocalServer puts the socket of a name. The lock file that says who
+// owns the name lies beside it, so starts that share a socket share a lock.
+QString socketPath(const QString& name)
+{
+    if (name.startsWith(QLatin1Char('/')))
+        return name;
+    return QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/') + name;
+}
+
+// Holds a lock file until deleted, and removes it then. The system drops
+// the lock when the process ends, so a crashed instance leaves at most an
+// unlocked file behind.
+class NameLock : public QObject {
+public:
+    // Nothing when another live instance (this process included) holds it.
+    static NameLock* take(const QString& path, QObject* parent)
+    {
+        const QByteArray file = QFile::encodeName(path);
+        // A holder removes the file as it ends; a lock won on a file removed
+        // meanwhile is no lock, so try the new file.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+            if (fd < 0)
+                return nullptr;
+            if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+                ::close(fd);
+                return nullptr;
+            }
+            struct stat held {}, named {};
+            if (::fstat(fd, &held) == 0 && ::lstat(file.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+                held.st_ino == named.st_ino)
+                return new NameLock(file, fd, parent);
+            ::close(fd);
+        }
+        return nullptr;
+    }
+    ~NameLock() override
+    {
+        ::unlink(file_.constData());
+        ::close(fd_);
+    }
+
+private:
+    NameLock(QByteArray file, int fd, QObject* parent) : QObject(parent), file_(std::move(file)), fd_(fd) {}
+    QByteArray file_;
+    int fd_;
+};
+
+bool somebodyAnswers(const QString& name)
+{
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    return probe.waitForConnected(200);
+}
+
+}  // namespace
+
 intptr_t CMainFrame::sendCopyData(uintptr_t asker, uint32_t code, const std::string& payload)
 {
     auto* socket = reinterpret_cast<QLocalSocket*>(asker);
@@ -544,18 +608,25 @@ intptr_t CMainFrame::sendCopyData(uintptr_t asker, uint32_t code, const std::str
 
 bool CMainFrame::listen(const QString& name)
 {
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(name)) {
-        // A name left by a crashed instance: take it over when nobody answers.
-        QLocalSocket probe;
-        probe.connectToServer(name);
-        if (probe.waitForConnected(200))
-            return false;
+    // Binding takes a name over even from a live instance, and closing a
+    // server removes its name even when another has bound it since. So the
+    // name belongs to the holder of its lock file, and even a lock holder
+    // leaves a name alone that somebody answers on (a start with another
+    // temporary folder takes another lock file). A name nobody answers on
+    // was left by a crash and is taken over.
+    auto* server = new QLocalServer(this);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    // The lock is the server's child: it goes after the server has closed.
+    bool ok = NameLock::take(socketPath(name) + QStringLiteral(".lock"), server) && !somebodyAnswers(name);
+    if (ok) {
         QLocalServer::removeServer(name);
-        if (!server_->listen(name))
-            return false;
+        ok = server->listen(name);
     }
+    if (!ok) {
+        delete server;
+        return false;
+    }
+    server_ = server;
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* s = server_->nextPendingConnection()) {
             connect(s, &QLocalSocket::readyRead, this, [this, s] { serveSocket(s); });

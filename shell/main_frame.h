@@ -53,7 +53,8 @@ public:
     void finishPlacement();
 
     // Starts answering the message interface; false when the name is taken
-    // by a live instance (this one then stays without the interface).
+    // by a live instance (this one then stays without the interface). A name
+    // left behind by an instance that ended without closing is taken over.
     bool listen(const QString& name);
 
     // Commands: enable rule first, then the command.

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -9,6 +11,14 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <optional>
+#include <thread>
 
 #include "shell/frame_view.h"
 #include "shell/message_wire.h"
@@ -237,6 +247,55 @@ TEST_F(MainFrameTest, AnswersTheMessageInterfaceOnItsSocket)
     EXPECT_EQ(fromOtherThread([&] { return request(name, wire::encodeMessage(kMsgSetStatusText, 0, 0, "Hallo")); }), 0);
     EXPECT_EQ(fromOtherThread([&] { return request(name, wire::encodeCopyData(kCopyPathReply, "abc")); }), 1);
     EXPECT_EQ(frame->receivedPath(), "abc");
+}
+
+QString socketName(const char* what)
+{
+    return QStringLiteral("gz-%1-%2").arg(QLatin1String(what)).arg(QCoreApplication::applicationPid());
+}
+
+int64_t probe(const QString& name)
+{
+    return fromOtherThread([&] { return request(name, wire::encodeMessage(kMsgInstanceProbe, kInstanceProbeMagic, 0)); });
+}
+
+// What an instance that crashed leaves behind: a socket file nobody listens on.
+bool leaveStaleSocket(const QString& name)
+{
+    const QByteArray path = QFile::encodeName(QDir::tempPath() + QLatin1Char('/') + name);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ::unlink(path.constData());
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    // The name is there, but refuses: not simply missing.
+    QLocalSocket s;
+    s.connectToServer(name);
+    return bound && !s.waitForConnected(200) && s.error() == QLocalSocket::ConnectionRefusedError;
+}
+
+// Every start has its own window, but only one answers the interface: a
+// later start never takes the name from a running instance, whose ending
+// would otherwise leave the first unreachable.
+TEST_F(MainFrameTest, ALiveNameStaysWithItsInstanceAStaleOneIsTakenOver)
+{
+    const QString name = socketName("live");
+    ASSERT_TRUE(frame->listen(name));
+    {
+        CMainFrame second(settings);
+        EXPECT_FALSE(second.listen(name));
+    }
+    EXPECT_EQ(probe(name), kInstanceProbeMagic);
+
+    const QString crashed = socketName("crashed");
+    ASSERT_TRUE(leaveStaleSocket(crashed));
+    CMainFrame next(settings);
+    EXPECT_TRUE(next.listen(crashed));
+    EXPECT_EQ(probe(crashed), kInstanceProbeMagic);
 }
 
 }  // namespace
