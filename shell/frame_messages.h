@@ -2,7 +2,8 @@
 // transport: instance probe, instance control (0x27F5), copy-data codes
 // 0x27F50001..3 (bit 15 marks a UTF-16 payload) and the status text
 // message. The Qt frame feeds it what arrives on its local socket and
-// implements FrameMessageHost.
+// implements FrameMessageHost. All texts here (paths, status texts) are
+// Windows-1252 bytes; the transports convert at their edges.
 #pragma once
 
 #include <cstddef>
@@ -49,7 +50,9 @@ public:
     virtual bool openDocument(const std::string& path) = 0;
     virtual void setStatusText(int pane, const std::string& text) = 0;
     // Sends the asking peer a copy-data message (code, payload) and returns
-    // its answer.
+    // its answer. A peer in another process answers later: the host then
+    // returns 0 here and gives the asker the answer as the result of its
+    // message once it comes.
     virtual intptr_t sendCopyData(uintptr_t asker, uint32_t code, const std::string& payload) = 0;
     // Turns item `position` of `menu` into a plain, empty text item. `menu`
     // is only compared with the host's own menus, never followed, since it

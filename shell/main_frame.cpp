@@ -525,6 +525,23 @@ void CMainFrame::setStatusText(int pane, const std::string& text)
     }
 }
 
+// One connection of the message interface: what it sent and the answer it
+// owes us. A child of its socket, so it goes with it.
+class MessagePeer : public QObject {
+public:
+    explicit MessagePeer(QLocalSocket* s) : QObject(s), socket(s) { answerTimer.setSingleShot(true); }
+
+    void send(const std::string& bytes)
+    {
+        socket->write(QByteArray::fromStdString(bytes));
+        socket->flush();
+    }
+
+    QLocalSocket* const socket;
+    wire::Inbox inbox;
+    QTimer answerTimer;   // how long we wait for the owed answer
+};
+
 namespace {
 
 // Where QLocalServer puts the socket of a name. The lock file that says who
@@ -586,23 +603,14 @@ bool somebodyAnswers(const QString& name)
 
 intptr_t CMainFrame::sendCopyData(uintptr_t asker, uint32_t code, const std::string& payload)
 {
-    auto* socket = reinterpret_cast<QLocalSocket*>(asker);
-    if (!socket || socket != asking_)
+    auto* peer = reinterpret_cast<MessagePeer*>(asker);
+    if (!peer || peer != asking_)
         return 0;
-    socket->write(QByteArray::fromStdString(wire::encodeCopyData(code, payload)));
-    socket->flush();
-    // The asker answers synchronously, as a window would.
-    std::string buffer;
-    for (int i = 0; i < 20; ++i) {
-        if (!socket->waitForReadyRead(100) && socket->state() != QLocalSocket::ConnectedState)
-            return 0;
-        buffer += socket->readAll().toStdString();
-        bool bad = false;
-        if (auto f = wire::takeFrame(buffer, bad); f && f->kind == wire::kResult)
-            return static_cast<intptr_t>(f->result);
-        if (bad)
-            return 0;
-    }
+    // The asker's answer becomes the message's result when it comes (see
+    // serveSocket); the window thread never waits for another process.
+    peer->send(wire::encodeCopyData(code, payload));
+    peer->inbox.expectAnswer();
+    peer->answerTimer.start(answerWait_);
     return 0;
 }
 
@@ -629,46 +637,52 @@ bool CMainFrame::listen(const QString& name)
     server_ = server;
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* s = server_->nextPendingConnection()) {
-            connect(s, &QLocalSocket::readyRead, this, [this, s] { serveSocket(s); });
+            auto* peer = new MessagePeer(s);
+            connect(s, &QLocalSocket::readyRead, this, [this, peer] { serveSocket(*peer); });
+            connect(&peer->answerTimer, &QTimer::timeout, this, [this, peer] {
+                // No answer in time: the asker gets 0, its other requests go on.
+                peer->inbox.dropAnswer();
+                peer->send(wire::encodeResult(0));
+                serveSocket(*peer);
+            });
+            connect(s, &QLocalSocket::disconnected, peer, [peer] { peer->answerTimer.stop(); });
             connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
         }
     });
     return true;
 }
 
-void CMainFrame::serveSocket(QLocalSocket* socket)
+void CMainFrame::serveSocket(MessagePeer& peer)
 {
-    // Bytes of an incomplete frame wait on the socket for the next read.
-    std::string buffer = socket->property("gzBuffer").toByteArray().toStdString();
-    buffer += socket->readAll().toStdString();
-    bool bad = false;
-    while (auto f = wire::takeFrame(buffer, bad)) {
+    const bool intact = peer.inbox.feed(peer.socket->readAll().toStdString());
+    while (auto f = peer.inbox.next()) {
         int64_t result = 0;
-        if (f->kind == wire::kMessage) {
-            asking_ = socket;
+        if (f->kind == wire::kResult) {
+            // The answer to our path reply: the result of the asking message.
+            peer.answerTimer.stop();
+            result = f->result;
+        } else if (f->kind == wire::kMessage) {
+            asking_ = &peer;
             uintptr_t second = f->message == kMsgInstanceControl && f->first == kInstanceAskPath
-                                   ? reinterpret_cast<uintptr_t>(socket)
+                                   ? reinterpret_cast<uintptr_t>(&peer)
                                    : static_cast<uintptr_t>(f->second);
             if (f->message == kMsgInstanceControl && f->first == kInstanceReceivedPath) {
                 // Another process cannot follow a reference: send the text itself.
-                socket->write(QByteArray::fromStdString(
-                    wire::encodeCopyData(kCopyPathReply, messages_.receivedPath() + '\0')));
+                peer.send(wire::encodeCopyData(kCopyPathReply, messages_.receivedPath() + '\0'));
                 result = 1;
             } else {
                 result = messages_.handle(f->message, static_cast<uintptr_t>(f->first), second, f->payload);
             }
             asking_ = nullptr;
-        } else if (f->kind == wire::kCopyData) {
-            result = messages_.copyData(f->message, f->payload);
+            if (peer.inbox.answerOwed())
+                continue;   // the result follows the asker's answer
         } else {
-            continue;
+            result = messages_.copyData(f->message, f->payload);
         }
-        socket->write(QByteArray::fromStdString(wire::encodeResult(result)));
-        socket->flush();
+        peer.send(wire::encodeResult(result));
     }
-    if (bad)
-        socket->disconnectFromServer();
-    socket->setProperty("gzBuffer", QByteArray::fromStdString(buffer));
+    if (!intact)
+        peer.socket->disconnectFromServer();
 }
 
 }  // namespace gz

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -23,12 +24,12 @@
 
 class QLocalServer;
 class QScreen;
-class QLocalSocket;
 
 namespace gz {
 
 class CToolBarNew;
 class FrameView;
+class MessagePeer;
 
 enum FrameFullScreen : int { kFullScreenOff = 0, kFullScreenFromNormal = 1, kFullScreenFromMaximized = 2 };
 
@@ -56,6 +57,9 @@ public:
     // by a live instance (this one then stays without the interface). A name
     // left behind by an instance that ended without closing is taken over.
     bool listen(const QString& name);
+    // How long an asker of the path may take to answer the path reply; its
+    // later requests wait meanwhile, nothing else does.
+    void setAnswerWait(std::chrono::milliseconds wait) { answerWait_ = wait; }
 
     // Commands: enable rule first, then the command.
     void dispatchCommand(int id);
@@ -97,7 +101,7 @@ private:
     void toggleOnTop();
     void savePlacementNow();
     void updateLockIndicators();
-    void serveSocket(QLocalSocket* socket);
+    void serveSocket(MessagePeer& peer);
 
     // FrameMessageHost
     bool queueExit() override;
@@ -128,7 +132,8 @@ private:
     FrameMessageHandler messages_{*this};
     std::function<bool(int)> appCommands_;
     QLocalServer* server_ = nullptr;
-    QLocalSocket* asking_ = nullptr;
+    MessagePeer* asking_ = nullptr;   // the connection whose message runs now
+    std::chrono::milliseconds answerWait_{2000};
 };
 
 }  // namespace gz

@@ -108,6 +108,49 @@ std::optional<Frame> takeFrame(std::string& buffer, bool& bad)
     return f;
 }
 
+bool Inbox::feed(std::string_view bytes)
+{
+    if (broken_)
+        return false;
+    bytes_.append(bytes);
+    held_ += bytes.size();
+    for (;;) {
+        const std::size_t before = bytes_.size();
+        std::optional<Frame> f = takeFrame(bytes_, broken_);
+        if (!f)
+            break;
+        frames_.push_back({std::move(*f), before - bytes_.size()});
+    }
+    broken_ = broken_ || held_ > kMaxHeld;
+    return !broken_;
+}
+
+Frame Inbox::take(std::deque<Held>::iterator it)
+{
+    Frame f = std::move(it->frame);
+    held_ -= it->bytes;
+    frames_.erase(it);
+    return f;
+}
+
+std::optional<Frame> Inbox::next()
+{
+    if (answerOwed_) {
+        for (auto it = frames_.begin(); it != frames_.end(); ++it)
+            if (it->frame.kind == kResult) {
+                answerOwed_ = false;
+                return take(it);
+            }
+        return std::nullopt;
+    }
+    while (!frames_.empty()) {
+        Frame f = take(frames_.begin());
+        if (f.kind != kResult)
+            return f;
+    }
+    return std::nullopt;
+}
+
 std::string serverName() { return "GameZinko-" + std::to_string(::getuid()); }
 
 }  // namespace gz::wire

@@ -6,10 +6,13 @@
 // A client sends one message or copy-data frame and reads frames until the
 // result; copy-data frames before it are what the frame sent back to the
 // asking peer (the path reply of instance control 2), which the client
-// answers with a result frame of its own.
+// answers with a result frame of its own. Texts (message text, copy-data
+// payloads) are Windows-1252 bytes, the program's own code page.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +40,42 @@ std::string encodeResult(int64_t result);
 // frame is incomplete; `bad` is set for a frame that can never be valid
 // (unknown kind, payload over kMaxPayload), and the connection should close.
 std::optional<Frame> takeFrame(std::string& buffer, bool& bad);
+
+// What one connection has sent and the receiver has not acted on yet.
+// While the peer owes the answer to a copy-data sent to it, only that
+// answer (its next result frame) is handed out; requests that came
+// meanwhile wait, in order. Result frames nobody waits for are dropped.
+class Inbox {
+public:
+    // More than this waiting is no client, only a flood.
+    static constexpr std::size_t kMaxHeld = 1024 * 1024;
+
+    // Adds received bytes. False once they hold a frame that can never be
+    // valid or more than kMaxHeld bytes wait: the connection should close
+    // (after the frames taken so far have been acted on).
+    bool feed(std::string_view bytes);
+    // The next frame to act on, if one is complete: the owed answer while
+    // one is owed (handing it out ends the wait), else the oldest request.
+    std::optional<Frame> next();
+
+    void expectAnswer() { answerOwed_ = true; }
+    // Stops waiting; the answer, should it still come, is dropped.
+    void dropAnswer() { answerOwed_ = false; }
+    bool answerOwed() const { return answerOwed_; }
+
+private:
+    struct Held {
+        Frame frame;
+        std::size_t bytes;   // its size on the wire
+    };
+    Frame take(std::deque<Held>::iterator it);
+
+    std::string bytes_;         // an incomplete frame
+    std::deque<Held> frames_;   // complete ones, oldest first
+    std::size_t held_ = 0;      // bytes of bytes_ and frames_
+    bool answerOwed_ = false;
+    bool broken_ = false;
+};
 
 // The socket name: one per user, named after the program.
 std::string serverName();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
@@ -17,10 +18,13 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <future>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "shell/frame_view.h"
+#include "shell/message_client.h"
 #include "shell/message_wire.h"
 #include "shell/settings_memory.h"
 #include "shell/tool_bar.h"
@@ -296,6 +300,161 @@ TEST_F(MainFrameTest, ALiveNameStaysWithItsInstanceAStaleOneIsTakenOver)
     CMainFrame next(settings);
     EXPECT_TRUE(next.listen(crashed));
     EXPECT_EQ(probe(crashed), kInstanceProbeMagic);
+}
+
+// A client that speaks the wire by hand, on the thread that made it.
+class RawClient {
+public:
+    explicit RawClient(const QString& name)
+    {
+        socket_.connectToServer(name);
+        socket_.waitForConnected(1000);
+    }
+    void send(const std::string& bytes)
+    {
+        socket_.write(QByteArray::fromStdString(bytes));
+        socket_.flush();
+    }
+    // The next frame as text, waiting at most `ms` for it.
+    std::string next(int ms = 2000)
+    {
+        QDeadlineTimer deadline(ms);
+        for (;;) {
+            bool bad = false;
+            if (auto f = wire::takeFrame(buffer_, bad)) {
+                if (f->kind == wire::kResult)
+                    return "result " + std::to_string(f->result);
+                if (f->kind == wire::kCopyData)
+                    return "copy " + f->payload.substr(0, f->payload.find('\0'));
+                return "message";
+            }
+            if (bad || !socket_.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+                return "none";
+            buffer_ += socket_.readAll().toStdString();
+        }
+    }
+
+private:
+    QLocalSocket socket_;
+    std::string buffer_;
+};
+
+const std::string kAskPath = wire::encodeMessage(kMsgInstanceControl, kInstanceAskPath, 0);
+const std::string kProbe = wire::encodeMessage(kMsgInstanceProbe, kInstanceProbeMagic, 0);
+
+// The asker's result is its answer to the path reply, as with a window;
+// what it sends before answering waits for the answer.
+TEST_F(MainFrameTest, AskPathResultFollowsTheAskersAnswer)
+{
+    const QString name = socketName("ask");
+    ASSERT_TRUE(frame->listen(name));
+    frame->setDocumentPath("/tmp/Quiz");
+    const std::vector<std::string> seen = fromOtherThread([&] {
+        RawClient c(name);
+        std::vector<std::string> log;
+        c.send(kAskPath);
+        log.push_back(c.next());
+        c.send(kProbe);
+        log.push_back(c.next(100));   // nothing while our answer is owed
+        c.send(wire::encodeResult(5));
+        log.push_back(c.next());
+        log.push_back(c.next());
+        return log;
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"copy /tmp/Quiz", "none", "result 5", "result 305419896"}));
+}
+
+TEST_F(MainFrameTest, AnAskerTooLateGetsZeroAndIsServedOn)
+{
+    const QString name = socketName("late");
+    ASSERT_TRUE(frame->listen(name));
+    frame->setAnswerWait(std::chrono::milliseconds(50));
+    const std::vector<std::string> seen = fromOtherThread([&] {
+        RawClient c(name);
+        std::vector<std::string> log;
+        c.send(kAskPath);
+        log.push_back(c.next());
+        log.push_back(c.next());                      // the wait ran out
+        c.send(wire::encodeResult(9) + kProbe);       // the late answer is dropped
+        log.push_back(c.next());
+        return log;
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"copy Das Spiel", "result 0", "result 305419896"}));
+}
+
+// A client that asks for the path again and again and never answers the
+// replies holds up nobody but itself: another client is served meanwhile.
+TEST_F(MainFrameTest, AnAskerThatNeverAnswersStallsNoOtherClient)
+{
+    const QString name = socketName("deaf");
+    ASSERT_TRUE(frame->listen(name));
+    std::promise<bool> askedPromise;
+    std::shared_future<bool> asked = askedPromise.get_future().share();
+    std::promise<void> over;
+    std::thread deaf([&, gone = over.get_future()] {
+        RawClient c(name);
+        std::string asks;
+        for (int i = 0; i < 15; ++i)
+            asks += kAskPath;
+        c.send(asks);
+        askedPromise.set_value(c.next().rfind("copy", 0) == 0);   // the frame took the first one up
+        gone.wait_for(std::chrono::seconds(10));
+    });
+    std::future<int64_t> other = std::async(std::launch::async, [&] {
+        asked.wait_for(std::chrono::seconds(5));
+        return request(name, kProbe);
+    });
+    while (other.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    over.set_value();
+    deaf.join();
+    ASSERT_EQ(asked.wait_for(std::chrono::seconds(0)), std::future_status::ready);
+    EXPECT_TRUE(asked.get());
+    EXPECT_EQ(other.get(), kInstanceProbeMagic);
+    EXPECT_EQ(probe(name), kInstanceProbeMagic);   // and after the asker has gone
+}
+
+// Texts go on the wire in the program's code page and reach the window,
+// the comparison and the terminal each converted once.
+TEST_F(MainFrameTest, TextsWithUmlautsCrossTheSocketUnchanged)
+{
+    const QString name = socketName("text");
+    ASSERT_TRUE(frame->listen(name));
+    auto send = [&](const std::vector<std::string>& args) {
+        return fromOtherThread([&] {
+            std::ostringstream out, err;
+            const int rc = runMessageClient(args, name.toStdString(), out, err);
+            return std::to_string(rc) + ": " + out.str();
+        });
+    };
+    struct Step {
+        std::vector<std::string> args;
+        std::string printed;
+    };
+    const Step steps[] = {
+        {{"status", "0", "Hallo Status Ä"}, "0: 0\n"},
+        {{"open", "/tmp/Öl/Äpfel Übung"}, "0: 1\n"},
+        {{"compare", "/TMP/öl/äpfel übung"}, "0: 1\n"},
+        {{"ask-path"}, "0: /tmp/Öl/Äpfel Übung\n1\n"},
+    };
+    for (const Step& step : steps)
+        EXPECT_EQ(send(step.args), step.printed) << step.args[0];
+    EXPECT_EQ(frame->messageText().toStdString(), "Hallo Status Ä");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "Äpfel Übung - GameZinko");
+    EXPECT_EQ(frame->document().pathName, "/tmp/\xD6l/\xC4pfel \xDC" "bung");
+
+    // A path handed over in UTF-16, or as a path reply, is printed in UTF-8.
+    std::string utf16;
+    for (char16_t c : std::u16string(u"/tmp/Öl.txt")) {
+        utf16 += static_cast<char>(c & 0xFF);
+        utf16 += static_cast<char>(c >> 8);
+    }
+    const std::string open16 = wire::encodeCopyData(kCopyOpenDocument | kCopyUtf16Bit, utf16);
+    EXPECT_EQ(fromOtherThread([&] { return request(name, open16); }), 1);
+    EXPECT_EQ(send({"ask-path"}), "0: /tmp/Öl.txt\n1\n");
+    const std::string reply = wire::encodeCopyData(kCopyPathReply, std::string("/tmp/B\xE4r") + '\0');
+    EXPECT_EQ(fromOtherThread([&] { return request(name, reply); }), 1);
+    EXPECT_EQ(send({"received-path"}), "0: /tmp/Bär\n1\n");
 }
 
 }  // namespace

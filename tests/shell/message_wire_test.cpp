@@ -45,5 +45,65 @@ TEST(MessageWire, HostileFramesAreRejected)
     }
 }
 
+std::string describe(const std::optional<Frame>& f)
+{
+    if (!f)
+        return "none";
+    if (f->kind == kResult)
+        return "result " + std::to_string(f->result);
+    return "request " + std::to_string(f->first);
+}
+
+// While the peer owes us an answer, its answer goes first and its other
+// requests wait in order; results nobody waits for are dropped.
+TEST(MessageInbox, RequestsWaitWhileAnAnswerIsOwed)
+{
+    Inbox in;
+    ASSERT_TRUE(in.feed(encodeResult(9) + encodeMessage(1, 10, 0)));
+    EXPECT_EQ(describe(in.next()), "request 10");   // the stray result is gone
+    in.expectAnswer();
+    ASSERT_TRUE(in.feed(encodeMessage(1, 11, 0) + encodeMessage(1, 12, 0)));
+    EXPECT_EQ(describe(in.next()), "none");
+    ASSERT_TRUE(in.feed(encodeResult(5)));
+    EXPECT_EQ(describe(in.next()), "result 5");
+    EXPECT_FALSE(in.answerOwed());
+    EXPECT_EQ(describe(in.next()), "request 11");
+
+    // An answer given up on is dropped when it comes after all.
+    in.expectAnswer();
+    in.dropAnswer();
+    ASSERT_TRUE(in.feed(encodeResult(6)));
+    EXPECT_EQ(describe(in.next()), "request 12");
+    EXPECT_EQ(describe(in.next()), "none");
+}
+
+TEST(MessageInbox, AFloodOrAnInvalidFrameEndsTheConnection)
+{
+    Inbox flooded;
+    flooded.expectAnswer();
+    const std::string ask = encodeMessage(1, 2, 0);
+    std::size_t sent = 0;
+    bool open = true;
+    while (open && sent <= Inbox::kMaxHeld) {
+        open = flooded.feed(ask);
+        sent += ask.size();
+    }
+    EXPECT_FALSE(open);
+    EXPECT_LE(sent, Inbox::kMaxHeld + ask.size());
+
+    // What has been taken no longer counts.
+    Inbox served;
+    for (sent = 0; sent <= 2 * Inbox::kMaxHeld; sent += ask.size()) {
+        ASSERT_TRUE(served.feed(ask));
+        ASSERT_TRUE(served.next().has_value());
+    }
+
+    // Requests before an invalid frame are still handed out.
+    Inbox broken;
+    EXPECT_FALSE(broken.feed(encodeMessage(1, 3, 0) + std::string("\x09\0\0\0", 4)));
+    EXPECT_EQ(describe(broken.next()), "request 3");
+    EXPECT_FALSE(broken.feed(encodeMessage(1, 4, 0)));
+}
+
 }  // namespace
 }  // namespace gz::wire
