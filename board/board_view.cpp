@@ -1,6 +1,7 @@
 #include "board/board_view.h"
 
 #include "board/sort_mode.h"
+#include "game/cp1252.h"
 #include "show/com_port_choice.h"
 #include "show/command_ids.h"
 #include "show/command_rules.h"
@@ -15,6 +16,8 @@ constexpr const char* kSwitchTimeTitle = "Schaltzeit einstellen";
 constexpr const char* kSwitchTimePrompt = "Weiterschaltzeit in Millisekunden (2000...10000) :";
 constexpr const char* kNextGameTitle = "Nächstes Spiel";
 constexpr const char* kNextGamePrompt = "Bitte hier die Spielnummer eingeben :";
+// Message boxes take Windows-1252 text.
+constexpr const char* kPicturePathTooLong = "Der Bilderpfad ist zu lang (h\xF6chstens 4095 Bytes) !";
 
 FileSystem* orOwn(FileSystem* given, std::unique_ptr<FileSystem>& own)
 {
@@ -182,9 +185,23 @@ void BoardView::setZoomState(FullScreenState state, ScreenRect viewScreenRect)
 
 void BoardView::setPicturePath(const std::string& path)
 {
-    rememberedPath_ = options_.picPath;
-    options_.picPath = trimPicturePath(path);
+    std::string previous = options_.picPath;
+    if (takePicturePath(path))
+        rememberedPath_ = std::move(previous);
+}
+
+bool BoardView::takePicturePath(const std::string& entered)
+{
+    // A path the settings could not hold would be lost without a word at
+    // the next start: it is refused where it is entered.
+    std::string path = trimPicturePath(entered);
+    if (path.size() > kMaxPicPathBytes) {
+        showError(platform_.messageBoxes(), kPicturePathTooLong);
+        return false;
+    }
+    options_.picPath = std::move(path);
     store_.setPicturePath(options_.picPath);
+    return true;
 }
 
 bool BoardView::load(int32_t gameNumber, GameContent& content)
@@ -225,9 +242,8 @@ void BoardView::choosePicturePath()
     const std::string& start = rememberedPath_.empty() ? options_.picPath : rememberedPath_;
     if (!platform_.chooseFolder(kPicturePathTitle, start, chosen))
         return;
-    rememberedPath_.clear();
-    options_.picPath = trimPicturePath(chosen);
-    store_.setPicturePath(options_.picPath);
+    if (takePicturePath(chosen))
+        rememberedPath_.clear();
 }
 
 void BoardView::chooseSwitchTime()
@@ -257,13 +273,14 @@ void BoardView::chooseNextGameNumber()
 
 void BoardView::chooseComPort()
 {
-    const ComPortSetting current{options_.comPort, options_.comDevice};
+    // The dialog's text is Windows-1252, a device path is a file name.
+    const ComPortSetting current{options_.comPort, cp1252::fromUtf8(options_.comDevice)};
     std::string text = comPortDialogText(current);
     if (!platform_.askText(kComPortDialogTitle, kComPortDialogPrompt, text))
         return;
     const ComPortSetting chosen = comPortSettingFromText(text, current);
     options_.comPort = chosen.comPort;
-    options_.comDevice = chosen.device;
+    options_.comDevice = cp1252::toUtf8(chosen.device);
     platform_.comPortChanged(options_.comPort);
 }
 

@@ -82,6 +82,9 @@ private:
     ViewCommandContext commandContext() const;
     void setStarSize(int32_t option);
     void choosePicturePath();
+    // Trims and takes an entered picture path; refuses one the settings
+    // could not keep, with an error box.
+    bool takePicturePath(const std::string& entered);
     void chooseSwitchTime();
     void chooseNextGameNumber();
     void chooseComPort();

@@ -2,10 +2,12 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QVariant>
 
 #include <map>
+#include <optional>
 
 #include "game/cp1252.h"
 
@@ -14,23 +16,43 @@ namespace {
 
 QString fromBytes(std::string_view bytes)
 {
-    QString s;
-    s.reserve(static_cast<qsizetype>(bytes.size()));
-    for (unsigned char b : bytes)
-        s += QChar(static_cast<char16_t>(cp1252::toUnicode(b)));
-    return s;
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// A value an earlier version stored twice encoded (the UTF-8 bytes of a
+// path taken as Windows-1252 characters, so "Ü" became "Ãœ") is read as the
+// path it was. A value is taken so only when all its characters are
+// Windows-1252 ones whose bytes form valid UTF-8 beyond ASCII, which no
+// ordinary text does.
+std::optional<std::string> undoDoubleEncoding(const QString& s)
+{
+    std::string bytes;
+    bool high = false;
+    for (char32_t c : s.toUcs4()) {
+        const char b = cp1252::fromUnicode(c);
+        if (b == '?' && c != U'?')
+            return std::nullopt;
+        high = high || static_cast<unsigned char>(b) >= 0x80;
+        bytes += b;
+    }
+    if (!high)
+        return std::nullopt;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (utf8.hasError() || decoded.isEmpty())
+        return std::nullopt;
+    return bytes;
 }
 
 std::string toBytes(const QString& s)
 {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(s.size()));
-    for (char32_t c : s.toUcs4())
-        out += cp1252::fromUnicode(c);
-    return out;
+    if (std::optional<std::string> original = undoDoubleEncoding(s))
+        return *original;
+    return s.toStdString();
 }
 
-// One byte per code point at most, and a code point takes one or two units.
+// A UTF-16 unit stands for at least one byte: a quick refusal of texts far
+// over the limit before they are converted.
 bool tooLong(const QString& s, std::size_t maxBytes)
 {
     return static_cast<std::size_t>(s.size()) > 2 * maxBytes + 2;

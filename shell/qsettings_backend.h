@@ -4,8 +4,10 @@
 // program's keys are the registry key HKCU\Software\Mervo\GameZinko on
 // Windows and ~/.config/Mervo/GameZinko.conf (INI) on Linux.
 //
-// Strings are stored as text decoded from Windows-1252 and encoded back on
-// reading (characters outside the code page read as '?'). INI files keep no
+// Strings are the program's paths, bytes of the file system (UTF-8), and are
+// stored as that text: the file reads as plain UTF-8, and a value typed into
+// it with an editor is found. A value that an earlier version stored twice
+// encoded is read back as the path it was. INI files keep no
 // types: an integer is any stored text that parses as a 32-bit number (signed
 // or unsigned), a string list of one entry reads back from a plain string.
 // Every write is flushed at once; its result is the store's status.

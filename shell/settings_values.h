@@ -27,8 +27,9 @@ namespace gz {
 constexpr int32_t kDefaultSwitchTime = 5000;
 constexpr int32_t kMinSwitchTime = 2000;
 constexpr int32_t kMaxSwitchTime = 10000;
-// The picture path is held in a 260-byte buffer: 259 bytes of text.
-constexpr std::size_t kMaxPicPathBytes = 259;
+// The longest picture path the file system can name (its PATH_MAX less
+// the terminating zero); a longer one is refused where it is entered.
+constexpr std::size_t kMaxPicPathBytes = 4095;
 constexpr std::size_t kMaxComDeviceBytes = 255;
 
 struct ViewSettings {
@@ -46,8 +47,9 @@ struct ViewSettings {
 // clampSwitchTime (show/show_state.h): 0 -> 2000, 0xFFFFFFFF -> 10000.
 
 // Opens the application key (creating it), reads the six values in table
-// order over the defaults, clamps SwitchTime. A PicPath longer than 259
-// bytes counts as unreadable; so does a ComDevice longer than 255 bytes.
+// order over the defaults, clamps SwitchTime. A PicPath longer than
+// kMaxPicPathBytes counts as unreadable; so does a ComDevice longer than 255
+// bytes. Both are paths in the file system's encoding (UTF-8).
 ViewSettings readViewSettings(SettingsBackend& backend);
 // Writes all six values, changed or not. ComDevice, which a Linux serial
 // adapter may need instead of a numbered port, is written when set and

@@ -251,6 +251,31 @@ TEST_F(BoardViewTest, PicturePathChooser)
     EXPECT_EQ(view->picturePath(), "/media/stick");
 }
 
+// A long picture path is kept across a restart; one too long for the
+// settings is refused where it is entered, never lost later without a word.
+TEST_F(BoardViewTest, LongPicturePathsAreKeptOrRefusedWhenEntered)
+{
+    const std::string deep = "/srv/" + std::string(300, 'q') + "/Bilder";
+    view->setPicturePath(deep);
+    EXPECT_EQ(view->picturePath(), deep);
+    view.reset();
+    make();
+    EXPECT_EQ(view->picturePath(), deep);
+
+    const std::string tooLong = "/" + std::string(kMaxPicPathBytes, 'x');
+    platform.boxes.shown.clear();
+    view->setPicturePath(tooLong);
+    platform.folderAnswer = tooLong;
+    view->execute(cmd::kPicturePath);
+    ASSERT_EQ(platform.boxes.shown.size(), 2u);
+    for (const auto& box : platform.boxes.shown) {
+        EXPECT_EQ(box.text, "Der Bilderpfad ist zu lang (h\xF6chstens 4095 Bytes) !");
+        EXPECT_EQ(box.caption, "Fehler");
+    }
+    EXPECT_EQ(view->picturePath(), deep);
+    EXPECT_EQ(view->rememberedPicturePath(), "");
+}
+
 TEST_F(BoardViewTest, MissingPicturePathPostsTheChooser)
 {
     EXPECT_TRUE(platform.posted.empty());
@@ -268,6 +293,13 @@ TEST_F(BoardViewTest, ComPortChoice)
     EXPECT_EQ(platform.shownText, "COM1");
     EXPECT_EQ(platform.comPort, 2);
     EXPECT_EQ(view->options().comPort, 2);
+
+    // The dialog speaks Windows-1252; the device path is kept as a file name.
+    platform.textAnswer = "/dev/serial/by-id/usb-M\xFCller";
+    view->execute(cmd::kChooseComPort);
+    EXPECT_EQ(view->options().comDevice, "/dev/serial/by-id/usb-M\xC3\xBCller");
+    view->execute(cmd::kChooseComPort);
+    EXPECT_EQ(platform.shownText, "/dev/serial/by-id/usb-M\xFCller");
 }
 
 TEST_F(BoardViewTest, OptionsAreWrittenWhenTheViewGoes)

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -103,7 +104,7 @@ TEST_P(SettingsContract, ViewValuesRoundTripIntoTheNextRun)
     v.colorMode = 1;
     v.starSize = 7;   // kept as stored, only the layout treats it as 0
     v.polyInfo = 0;
-    v.picPath = "/home/quiz/Bilder \xC4rger";   // an umlaut in Windows-1252
+    v.picPath = "/home/quiz/Bilder \xC3\x84rger/" + std::string(300, 'x');   // a long path with an umlaut
     v.comPort = 3;
     writeViewSettings(store(), v);
     EXPECT_EQ(readViewSettings(store()), v);
@@ -148,13 +149,13 @@ TEST_P(SettingsContract, OverlongPicPathKeepsTheDefault)
 {
     SettingsKeyStack key(store());
     ASSERT_TRUE(key.openRoot({}, KeyMode::Create));
-    ASSERT_TRUE(key.writeString("PicPath", std::string(260, 'p')));
+    ASSERT_TRUE(key.writeString("PicPath", std::string(kMaxPicPathBytes + 1, 'p')));
     key.close();
     EXPECT_EQ(readViewSettings(store()).picPath, "");
     ASSERT_TRUE(key.openRoot({}, KeyMode::Create));
-    ASSERT_TRUE(key.writeString("PicPath", std::string(259, 'p')));
+    ASSERT_TRUE(key.writeString("PicPath", std::string(kMaxPicPathBytes, 'p')));
     key.close();
-    EXPECT_EQ(readViewSettings(store()).picPath.size(), 259u);
+    EXPECT_EQ(readViewSettings(store()).picPath.size(), kMaxPicPathBytes);
 }
 
 TEST_P(SettingsContract, FrameValuesAndPlacement)
@@ -234,7 +235,7 @@ TEST_P(SettingsContract, RecentFileListIsReplacedWhole)
 
 TEST_P(SettingsContract, NameListsAndFolderListsRoundTrip)
 {
-    const std::vector<std::string> names = {"b.png", "a.png", "c \xFC.png"};
+    const std::vector<std::string> names = {"b.png", "a.png", "c \xC3\xBC.png"};
     std::vector<std::string> got = {"kept"};
     EXPECT_FALSE(readNameList(store(), "#", "NameList", got));
     EXPECT_EQ(got, std::vector<std::string>{"kept"});
@@ -328,26 +329,52 @@ TEST_P(SettingsContract, IntegersKeepAll32Bits)
     }
 }
 
-TEST_P(SettingsContract, Windows1252BytesSurvive)
+// Paths are stored as text: any Unicode path survives, the settings file
+// holds it as plain UTF-8, and a UTF-8 value typed into the file is read as
+// that path.
+TEST_P(SettingsContract, PathsSurviveAsText)
 {
-    std::string all;
-    for (int b = 1; b < 256; ++b)
-        all += static_cast<char>(b);
+    const std::string path = "/home/quiz/\xC3\x9C" "bung \xE2\x82\xAC \xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xE5\x86\x99\xE7\x9C\x9F \xF0\x9F\x8E\xB2";
     SettingsKeyStack key(store());
     ASSERT_TRUE(key.openRoot({}, KeyMode::Create));
-    ASSERT_TRUE(key.writeString("Alle", all));
+    ASSERT_TRUE(key.writeString("PicPath", path));
     key.close();
-    if (auto next = reopen()) {
-        SettingsKeyStack k2(*next);
-        std::string back;
-        ASSERT_TRUE(k2.openRoot({}, KeyMode::Read));
-        ASSERT_TRUE(k2.readString("Alle", back));
-        EXPECT_EQ(back, all);
-    } else {
-        std::string back;
-        ASSERT_TRUE(key.openRoot({}, KeyMode::Read));
-        ASSERT_TRUE(key.readString("Alle", back));
-        EXPECT_EQ(back, all);
+    std::unique_ptr<SettingsBackend> next = reopen();
+    SettingsKeyStack k2(next ? *next : store());
+    std::string back;
+    ASSERT_TRUE(k2.openRoot({}, KeyMode::Read));
+    ASSERT_TRUE(k2.readString("PicPath", back));
+    EXPECT_EQ(back, path);
+    if (!next)
+        return;
+    auto* qs = dynamic_cast<QSettingsBackend*>(next.get());
+    ASSERT_NE(qs, nullptr);
+    const std::string file = qs->locationOf(kApplicationKeyPath);
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("PicPath=" + path), std::string::npos) << text;
+}
+
+// Written by hand, or by an earlier version that stored the UTF-8 bytes of
+// a path as Windows-1252 characters: both read as the path.
+TEST(QSettingsBackendFile, HandWrittenAndDoublyEncodedPathsAreFound)
+{
+    TempFolder dir;
+    ASSERT_FALSE(dir.path().empty());
+    struct Case { const char* line; std::string path; };
+    const Case cases[] = {
+        {"PicPath=/media/stick/\xC3\x9C" "bungen", "/media/stick/\xC3\x9C" "bungen"},
+        {"PicPath=/media/stick/\xC3\x83\xC5\x93" "bungen", "/media/stick/\xC3\x9C" "bungen"},
+        {"PicPath=/media/M\xC3\xBCller/\xC3\x84pfel", "/media/M\xC3\xBCller/\xC3\x84pfel"},
+        {"PicPath=/media/plain", "/media/plain"},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = dir.path() + "/case";
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder + "/Mervo");
+        std::ofstream(folder + "/Mervo/GameZinko.ini") << "[General]\n" << c.line << "\n";
+        QSettingsBackend backend(folder);
+        EXPECT_EQ(readViewSettings(backend).picPath, c.path) << c.line;
     }
 }
 
