@@ -221,8 +221,9 @@ TEST_F(ApplicationTest, StoredStarSizeIsDrawnFromTheFirstFrame)
             EXPECT_EQ(back.colourAt(c.strip + 5, h / 2), 0x2C2C2Cu) << c.starSize << " " << when;
             EXPECT_EQ(back.colourAt(w - c.strip - 6, h / 2), 0xDEDEDEu) << c.starSize << " " << when;
             EXPECT_EQ(back.colourAt(c.strip + 6 + 10, 36), 0xDEDEDEu) << c.starSize << " " << when;   // banner bevel
-            if (c.strip != 136)
+            if (c.strip != 136) {
                 EXPECT_NE(back.colourAt(136, h / 2), 0xDEDEDEu) << c.starSize << " " << when;
+            }
         };
         expectFrameAt("at start-up");
         key(Qt::Key_F5);
