@@ -26,6 +26,7 @@
 #include "shell/menu_icons.h"
 #include "shell/message_wire.h"
 #include "shell/tool_bar.h"
+#include "shell/x11_window_system.h"
 #include "show/command_ids.h"
 
 namespace gz {
@@ -82,7 +83,8 @@ bool isFrameCommand(int id)
            id == cmd::kStatusBar;
 }
 
-// Lock key LEDs as the kernel shows them; Qt has no portable query.
+// Lock key LEDs as the kernel shows them, where the window system cannot
+// be asked (a console's keyboard; containers and remote sessions have none).
 bool lockLedOn(const char* suffix)
 {
     QDir leds("/sys/class/leds");
@@ -262,21 +264,32 @@ void CMainFrame::restorePlacement()
         return;
     placementRestored_ = true;
     creation_ = gz::restorePlacement(monitors_, readFramePlacement(settings_), true);
+    // The stored position is the frame's; given before the window exists,
+    // the window system places the frame there.
+    if (!creation_.defaultPosition)
+        move(creation_.x, creation_.y);
     if (creation_.defaultSize) {
         // The window system's default size: most of the screen, as a
         // desktop would give a new main window.
         if (QScreen* s = QGuiApplication::primaryScreen())
             resize(s->availableGeometry().size() * 3 / 4);
-    } else
-        resize(creation_.width, creation_.height);
-    if (!creation_.defaultPosition)
-        move(creation_.x, creation_.y);
+    } else {
+        // The stored size is the outer one, the window system sizes the
+        // inside. An X11 window manager tells the frame it will add before
+        // the window is shown, so even a window that starts maximised keeps
+        // its normal size for the day it is restored.
+        const std::optional<QMargins> frame = x11::expectedFrameMargins();
+        frameFitted_ = frame.has_value();
+        const QMargins m = frame.value_or(QMargins());
+        resize(creation_.width - m.left() - m.right(), creation_.height - m.top() - m.bottom());
+    }
 }
 
 void CMainFrame::finishPlacement()
 {
-    // The stored size is the outer size; take the decorations off once known.
-    if (!creation_.defaultSize) {
+    // Without the window manager's word, take the decorations off as soon
+    // as the window system knows them.
+    if (!creation_.defaultSize && !frameFitted_) {
         QSize deco = frameGeometry().size() - size();
         resize(creation_.width - deco.width(), creation_.height - deco.height());
         if (!creation_.defaultPosition)
@@ -374,10 +387,13 @@ void CMainFrame::toggleFullScreen()
         // The audience screen is the one the window is on now; take it
         // before a maximised window shrinks back to its normal place.
         QScreen* target = fullScreenTarget();
-        fullScreen_ = isMaximized() ? kFullScreenFromMaximized : kFullScreenFromNormal;
-        if (fullScreen_ == kFullScreenFromMaximized)
-            showNormal();
-        normalGeometry_ = geometry();
+        const bool maximized = isMaximized();
+        fullScreen_ = maximized ? kFullScreenFromMaximized : kFullScreenFromNormal;
+        // A maximised window goes to full screen as it is: shown normal on
+        // the way, with its maximised size, it would leave the window
+        // system that size as its normal one.
+        if (!maximized)
+            normalGeometry_ = geometry();
         statusBarWasVisible_ = statusBar()->isVisible();
         statusBar()->hide();
         toolBarWasVisible_ = toolBar_ && toolBar_->isVisible();
@@ -385,11 +401,12 @@ void CMainFrame::toggleFullScreen()
             toolBar_->hide();
         menuBar()->hide();
         // Wayland full-screens on the output of the window's screen; X11
-        // window managers on the monitor the window lies on: give both.
+        // window managers on the monitor the window lies on: give both (a
+        // maximised window already fills its monitor).
         if (target) {
             if (QWindow* w = windowHandle())
                 w->setScreen(target);
-            if (windowPositionKnown())
+            if (windowPositionKnown() && !maximized)
                 setGeometry(target->geometry());
         }
         showFullScreen();
@@ -402,8 +419,6 @@ void CMainFrame::toggleFullScreen()
         const bool wasMaximized = fullScreen_ == kFullScreenFromMaximized;
         fullScreen_ = kFullScreenOff;
         if (wasMaximized) {
-            showNormal();
-            setGeometry(normalGeometry_);
             showMaximized();
         } else {
             showNormal();
@@ -464,13 +479,14 @@ void CMainFrame::toggleFlatMode()
 void CMainFrame::toggleOnTop()
 {
     onTop_ = !onTop_;
-    const bool visible = isVisible();
-    const QRect g = geometry();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);
-    if (visible) {
-        setGeometry(g);
-        show();   // changing a window flag hides the window
+    // The shown window takes the hint as it is. Through the widget the
+    // window would be made anew, hidden and shown again, and a maximised
+    // one would lose its normal size on the way.
+    if (QWindow* w = windowHandle(); w && isVisible()) {
+        w->setFlags(onTop_ ? w->flags() | Qt::WindowStaysOnTopHint : w->flags() & ~Qt::WindowStaysOnTopHint);
+        return;
     }
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);
 }
 
 void CMainFrame::setDocumentPath(const std::string& path)
@@ -493,9 +509,12 @@ void CMainFrame::updateLockIndicators()
 {
     if (!statusPanes_[1])
         return;
-    statusPanes_[1]->setText(lockLedOn("capslock") ? QStringLiteral("UF") : QString());
-    statusPanes_[2]->setText(lockLedOn("numlock") ? QStringLiteral("NUM") : QString());
-    statusPanes_[3]->setText(lockLedOn("scrolllock") ? QStringLiteral("RF") : QString());
+    // The window system's keyboard is the one the game master types on.
+    const x11::LockStates locks = x11::lockStates().value_or(
+        x11::LockStates{lockLedOn("capslock"), lockLedOn("numlock"), lockLedOn("scrolllock")});
+    statusPanes_[1]->setText(locks.capsLock ? QStringLiteral("UF") : QString());
+    statusPanes_[2]->setText(locks.numLock ? QStringLiteral("NUM") : QString());
+    statusPanes_[3]->setText(locks.scrollLock ? QStringLiteral("RF") : QString());
 }
 
 // --- message interface ---

@@ -117,6 +117,7 @@ private:
     MonitorTable monitors_;
     bool placementRestored_ = false;
     CreationPlacement creation_;
+    bool frameFitted_ = false;   // the restored size was fitted to the window manager's frame
     FrameView* view_ = nullptr;
     CToolBarNew* toolBar_ = nullptr;
     std::map<int, QAction*> actions_;
