@@ -17,7 +17,7 @@ constexpr const char* kSwitchTimePrompt = "Weiterschaltzeit in Millisekunden (20
 constexpr const char* kNextGameTitle = "Nächstes Spiel";
 constexpr const char* kNextGamePrompt = "Bitte hier die Spielnummer eingeben :";
 // Message boxes take Windows-1252 text.
-constexpr const char* kPicturePathTooLong = "Der Bilderpfad ist zu lang (h\xF6chstens 4095 Bytes) !";
+constexpr const char* kPicturePathTooLong = "Der Bilderpfad ist zu lang (h\xF6" "chstens 4095 Bytes) !";
 
 FileSystem* orOwn(FileSystem* given, std::unique_ptr<FileSystem>& own)
 {
@@ -169,7 +169,20 @@ void BoardView::resize(int width, int height)
         engine_.setViewSize(width, height);
 }
 
-void BoardView::mouse(MouseKind kind, int x, int y) { editor_.onMouse(engine_.viewMode(), kind, x, y); }
+void BoardView::mouse(MouseKind kind, int x, int y)
+{
+    // Beyond the board (on the toolbar, the mode selector, the menu) a press
+    // reaches the board only while a drag or drawing holds the mouse: it
+    // ends that gesture as Escape does and places nothing there.
+    const bool press = kind == MouseKind::LeftDown || kind == MouseKind::LeftDoubleClick ||
+                       kind == MouseKind::RightDown || kind == MouseKind::MiddleDown;
+    const bool onBoard = x >= 0 && y >= 0 && x < renderer_.width() && y < renderer_.height();
+    if (press && !onBoard && editor_.captureState() != CaptureState::Idle) {
+        editor_.finishGesture();
+        return;
+    }
+    editor_.onMouse(engine_.viewMode(), kind, x, y);
+}
 
 bool BoardView::keyDown(EditorKey key) { return editor_.onKeyDown(key); }
 

@@ -52,6 +52,7 @@ public:
 
     void tick();                          // the ShowTimer
     void resize(int width, int height);   // the size handler
+    // Board pixels; a press outside the board ends a held gesture.
     void mouse(MouseKind kind, int x, int y);
     bool keyDown(EditorKey key);
     void paintOverlay(OverlayPainter& painter);

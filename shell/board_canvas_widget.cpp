@@ -1,5 +1,6 @@
 #include "shell/board_canvas_widget.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -123,6 +124,23 @@ void BoardCanvasWidget::mousePressEvent(QMouseEvent* event)
     case Qt::MiddleButton: forward(MouseKind::MiddleDown, event); break;
     default: break;
     }
+    passOnOutsidePress(event);
+}
+
+void BoardCanvasWidget::passOnOutsidePress(QMouseEvent* event)
+{
+    // A press beyond the canvas came here only because a gesture held the
+    // mouse. That gesture has ended now: the press goes where it was meant
+    // to, so one click opens the mode selector or the menu.
+    if (rect().contains(event->position().toPoint()) || mouseGrabber() == this)
+        return;
+    const QPoint global = event->globalPosition().toPoint();
+    QWidget* target = QApplication::widgetAt(global);
+    if (!target || target == this)
+        return;
+    QMouseEvent press(event->type(), target->mapFromGlobal(QPointF(global)), QPointF(global), event->button(),
+                      event->buttons(), event->modifiers());
+    QCoreApplication::sendEvent(target, &press);
 }
 
 void BoardCanvasWidget::mouseReleaseEvent(QMouseEvent* event)

@@ -32,6 +32,7 @@ protected:
 
 private:
     void forward(MouseKind kind, QMouseEvent* event);
+    void passOnOutsidePress(QMouseEvent* event);
     BoardCanvas& canvas_;
 };
 

@@ -483,7 +483,10 @@ void CMainFrame::toggleOnTop()
     // window would be made anew, hidden and shown again, and a maximised
     // one would lose its normal size on the way.
     if (QWindow* w = windowHandle(); w && isVisible()) {
-        w->setFlags(onTop_ ? w->flags() | Qt::WindowStaysOnTopHint : w->flags() & ~Qt::WindowStaysOnTopHint);
+        const Qt::WindowFlags flags = onTop_ ? windowFlags() | Qt::WindowStaysOnTopHint
+                                             : windowFlags() & ~Qt::WindowStaysOnTopHint;
+        overrideWindowFlags(flags);   // the widget's record, without making the window anew
+        w->setFlags(flags);
         return;
     }
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);

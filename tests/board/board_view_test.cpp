@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 
 #include "game/message_box.h"
 #include "shell/settings_memory.h"
@@ -269,7 +270,7 @@ TEST_F(BoardViewTest, LongPicturePathsAreKeptOrRefusedWhenEntered)
     view->execute(cmd::kPicturePath);
     ASSERT_EQ(platform.boxes.shown.size(), 2u);
     for (const auto& box : platform.boxes.shown) {
-        EXPECT_EQ(box.text, "Der Bilderpfad ist zu lang (h\xF6chstens 4095 Bytes) !");
+        EXPECT_EQ(box.text, "Der Bilderpfad ist zu lang (h\xF6" "chstens 4095 Bytes) !");
         EXPECT_EQ(box.caption, "Fehler");
     }
     EXPECT_EQ(view->picturePath(), deep);
@@ -326,18 +327,29 @@ public:
     void lineTo(int, int) override {}
 };
 
-// Picking another mode while a polygon is being drawn ends the drawing as
-// Escape does: the rubber-band point, which followed the mouse to the mode
-// selector above the board, never becomes a corner.
-TEST_F(BoardViewTest, ModeChangeWhileDrawingDropsTheRubberBand)
+// Picking another mode while a polygon is being drawn, or a press beyond the
+// board (the mode selector above it, while the drawing holds the mouse),
+// ends the drawing as Escape does: the rubber-band point, which followed the
+// mouse to the selector, never becomes a corner.
+TEST_F(BoardViewTest, LeavingTheBoardWhileDrawingDropsTheRubberBand)
 {
-    for (int target : {0, 2, 5}) {
+    struct Case {
+        const char* name;
+        std::function<void(BoardView&)> leave;
+    };
+    const Case cases[] = {
+        {"mode Spielen", [](BoardView& v) { v.execute(cmd::kModeFirst + 0); }},
+        {"mode Sortieren", [](BoardView& v) { v.execute(cmd::kModeFirst + 2); }},
+        {"mode Polygon 3", [](BoardView& v) { v.execute(cmd::kModeFirst + 5); }},
+        {"press on the selector", [](BoardView& v) { v.mouse(MouseKind::LeftDown, 200, -20); }},
+        {"press right of the board", [](BoardView& v) { v.mouse(MouseKind::LeftDown, 700, 100); }},
+    };
+    for (const Case& c : cases) {
         mode(0);
         mode(1);
         view->game().clearPolygons();   // no edges to insert into
         NullPainter painter;
         view->paintOverlay(painter);   // the mapping of the picture on the board
-        const int32_t before = view->game().polygonCount;
         // Three corners near the board's middle (the selector lies above it).
         for (auto [x, y] : {std::pair{300, 200}, {360, 200}, {330, 260}}) {
             view->mouse(MouseKind::Move, x, y);
@@ -345,21 +357,21 @@ TEST_F(BoardViewTest, ModeChangeWhileDrawingDropsTheRubberBand)
             view->mouse(MouseKind::LeftUp, x, y);
         }
         view->mouse(MouseKind::Move, 200, -20);   // on its way to the selector
-        ASSERT_EQ(view->editor().captureState(), CaptureState::Drawing) << target;
-        mode(target);
-        EXPECT_EQ(view->editor().captureState(), CaptureState::Idle) << target;
-        ASSERT_EQ(view->game().polygonCount, before + 1) << target;
-        const CoverPolygon& drawn = view->game().polygons[before];
-        ASSERT_EQ(drawn.pointCount, 3) << target;
+        ASSERT_EQ(view->editor().captureState(), CaptureState::Drawing) << c.name;
+        c.leave(*view);
+        EXPECT_EQ(view->editor().captureState(), CaptureState::Idle) << c.name;
+        ASSERT_EQ(view->game().polygonCount, 1) << c.name;
+        const CoverPolygon& drawn = view->game().polygons[0];
+        ASSERT_EQ(drawn.pointCount, 3) << c.name;
         for (int i = 0; i < drawn.pointCount; ++i)
-            EXPECT_GE(drawn.points[i].y, 0) << target << " corner " << i;
+            EXPECT_GE(drawn.points[i].y, 0) << c.name << " corner " << i;
 
         // What is saved is the triangle.
         view->execute(cmd::kSave);
         GameContent back;
         ASSERT_TRUE(view->store().load(1, back));
-        ASSERT_EQ(back.polygonCount, before + 1) << target;
-        EXPECT_EQ(back.polygons[before].pointCount, 3) << target;
+        ASSERT_EQ(back.polygonCount, 1) << c.name;
+        EXPECT_EQ(back.polygons[0].pointCount, 3) << c.name;
     }
 }
 

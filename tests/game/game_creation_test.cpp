@@ -141,9 +141,10 @@ TEST_F(CreationTest, NextFreeSkipsAFolderThatHoldsAPicture)
         EXPECT_EQ(game.gameNumber, c.target) << c.name;
         EXPECT_EQ(readAll(gamePicturePath(fresh.root(), c.target)), testing::fakePicture(80, 60, 0x123456))
             << c.name;
-        if (c.target != 2)
+        if (c.target != 2) {
             for (const char* f : c.filesInFolder2)
                 EXPECT_EQ(readAll(gameFolderPath(fresh.root(), 2) + "/" + f), "alter Rest") << c.name;
+        }
     }
 }
 

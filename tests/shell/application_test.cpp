@@ -175,6 +175,45 @@ TEST_F(ApplicationTest, SettingsSurviveARestart)
     EXPECT_EQ(board().engine().starLimit(), 25);
 }
 
+// While a polygon is drawn the canvas holds the mouse. A click on the mode
+// selector then ends the drawing as Escape does, places no corner on the
+// toolbar, and opens the selector as it would have anyway.
+TEST_F(ApplicationTest, ClickOnTheSelectorWhileDrawingEndsTheDrawing)
+{
+    QComboBox* sel = app->frame()->toolBar()->modeSelector();
+    sel->setCurrentIndex(1);
+    emit sel->activated(1);   // "Zeichnen"
+    QTest::qWait(50);
+    ASSERT_EQ(board().engine().viewMode(), ViewMode::Draw);
+    board().game().clearPolygons();   // nothing to insert into
+    BoardCanvasWidget* canvas = view().canvasWidget();
+    canvas->repaint();
+    const QPoint centre(canvas->width() / 2, canvas->height() / 2);
+    for (QPoint p : {centre, centre + QPoint(60, 0), centre + QPoint(30, 50)}) {
+        QTest::mouseMove(canvas, p);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, p);
+        QTest::qWait(10);
+    }
+    ASSERT_EQ(board().editor().captureState(), CaptureState::Drawing);
+    ASSERT_EQ(QWidget::mouseGrabber(), canvas);
+
+    // Where the selector is, as the canvas sees it.
+    const QPoint onSelector = canvas->mapFromGlobal(sel->mapToGlobal(sel->rect().center()));
+    QTest::mouseMove(canvas, onSelector);
+    QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, onSelector);
+    QTest::qWait(50);
+    EXPECT_EQ(board().editor().captureState(), CaptureState::Idle);
+    EXPECT_NE(QWidget::mouseGrabber(), canvas);
+    ASSERT_EQ(board().game().polygonCount, 1);
+    EXPECT_EQ(board().game().polygons[0].pointCount, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GE(board().game().polygons[0].points[i].y, 0) << i;
+    EXPECT_TRUE(sel->view()->isVisible());   // the selector opened
+    sel->hidePopup();
+    QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, onSelector);
+    board().game().modified = false;   // no exit question
+}
+
 // The mode selector shows every entry whole, and its list opens at 200
 // pixels with a scroll bar instead of all 23 entries.
 TEST_F(ApplicationTest, ModeSelectorEntriesAreReadableAndItsListScrolls)
