@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "board_test_fixture.h"
+
 namespace gz {
 namespace {
 
@@ -88,12 +90,7 @@ TEST(BoardCanvas, ManyInvalidationsMergeIntoTheLastRectangle)
     EXPECT_TRUE(canvas.invalidBounds().isEmpty());
 }
 
-struct NullPainter : OverlayPainter {
-    void setColour(uint8_t, uint8_t, uint8_t) override {}
-    void fillRect(int, int, int, int) override {}
-    void moveTo(int, int) override {}
-    void lineTo(int, int) override {}
-};
+using test::NullPainter;
 
 TEST(BoardCanvas, CallbacksReceiveTheirUserPointer)
 {

@@ -15,6 +15,15 @@
 
 namespace gz::test {
 
+// An overlay painter that draws nowhere (the overlay pass still computes
+// the picture mapping and the point list).
+struct NullPainter : OverlayPainter {
+    void setColour(uint8_t, uint8_t, uint8_t) override {}
+    void fillRect(int, int, int, int) override {}
+    void moveTo(int, int) override {}
+    void lineTo(int, int) override {}
+};
+
 // A 160 x 120 picture of soft gradients and a few shapes, with five cover
 // polygons (one of them only a line, which is never painted) and names.
 inline std::unique_ptr<GameContent> makeFixedGame()

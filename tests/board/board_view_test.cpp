@@ -12,6 +12,7 @@
 #include "game/message_box.h"
 #include "shell/settings_memory.h"
 #include "show/command_ids.h"
+#include "board_test_fixture.h"
 
 namespace gz {
 namespace {
@@ -319,13 +320,7 @@ TEST_F(BoardViewTest, OptionsAreWrittenWhenTheViewGoes)
     EXPECT_EQ(s.picPath, library + "/");
 }
 
-class NullPainter : public OverlayPainter {
-public:
-    void setColour(uint8_t, uint8_t, uint8_t) override {}
-    void fillRect(int, int, int, int) override {}
-    void moveTo(int, int) override {}
-    void lineTo(int, int) override {}
-};
+using test::NullPainter;
 
 // Picking another mode while a polygon is being drawn, or a press beyond the
 // board (the mode selector above it, while the drawing holds the mouse),

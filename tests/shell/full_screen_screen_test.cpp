@@ -14,6 +14,7 @@
 #include "shell/main_frame.h"
 #include "shell/settings_memory.h"
 #include "show/command_ids.h"
+#include "null_frame_view.h"
 
 namespace gz {
 namespace {
@@ -44,23 +45,7 @@ TEST(FullScreenMonitor, CentreFirstThenLargestOverlapThenPrimary)
     EXPECT_EQ(fullScreenMonitor({}, {0, 0, 10, 10}), -1);
 }
 
-class NullView : public FrameView {
-public:
-    QWidget* widget() override { return &w; }
-    bool commandEnabled(int) override { return true; }
-    bool commandChecked(int) override { return false; }
-    void runCommand(int) override {}
-    void setZoomState(int state, const QRect& r) override
-    {
-        states.push_back(state);
-        rects.push_back(r);
-    }
-    void setPicturePath(const std::string&) override {}
-    void viewClosing() override {}
-    QWidget w;
-    std::vector<int> states;
-    std::vector<QRect> rects;
-};
+using NullView = testing::NullFrameView;
 
 class TwoScreenFrameTest : public ::testing::Test {
 protected:

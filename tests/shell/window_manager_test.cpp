@@ -23,11 +23,11 @@
 #include <memory>
 #include <string>
 
-#include "shell/frame_view.h"
 #include "shell/settings_memory.h"
 #include "shell/settings_values.h"
 #include "shell/x11_window_system.h"
 #include "show/command_ids.h"
+#include "null_frame_view.h"
 
 // Rectangles in failure messages as x,y w x h.
 inline void PrintTo(const QRect& r, std::ostream* os)
@@ -37,18 +37,6 @@ inline void PrintTo(const QRect& r, std::ostream* os)
 
 namespace gz {
 namespace {
-
-class PlainView : public FrameView {
-public:
-    QWidget* widget() override { return &w; }
-    bool commandEnabled(int) override { return true; }
-    bool commandChecked(int) override { return false; }
-    void runCommand(int) override {}
-    void setZoomState(int, const QRect&) override {}
-    void setPicturePath(const std::string&) override {}
-    void viewClosing() override {}
-    QWidget w;
-};
 
 xcb_connection_t* connection()
 {
@@ -98,7 +86,7 @@ public:
         settle([&] { return !frame->isMaximized() && !frame->isFullScreen(); });
     }
 
-    PlainView view;
+    testing::NullFrameView view;
     std::unique_ptr<CMainFrame> frame;
 };
 
