@@ -22,14 +22,13 @@
 #include "shell/settings_store.h"
 #include "shell/settings_values.h"
 
-class QLocalServer;
 class QScreen;
 
 namespace gz {
 
 class CToolBarNew;
 class FrameView;
-class MessagePeer;
+class MessageServer;
 
 enum FrameFullScreen : int { kFullScreenOff = 0, kFullScreenFromNormal = 1, kFullScreenFromMaximized = 2 };
 
@@ -59,7 +58,7 @@ public:
     bool listen(const QString& name);
     // How long an asker of the path may take to answer the path reply; its
     // later requests wait meanwhile, nothing else does.
-    void setAnswerWait(std::chrono::milliseconds wait) { answerWait_ = wait; }
+    void setAnswerWait(std::chrono::milliseconds wait);
 
     // Commands: enable rule first, then the command.
     void dispatchCommand(int id);
@@ -101,7 +100,6 @@ private:
     void toggleOnTop();
     void savePlacementNow();
     void updateLockIndicators();
-    void serveSocket(MessagePeer& peer);
 
     // FrameMessageHost
     bool queueExit() override;
@@ -132,8 +130,7 @@ private:
     CGameZinkoDoc doc_;
     FrameMessageHandler messages_{*this};
     std::function<bool(int)> appCommands_;
-    QLocalServer* server_ = nullptr;
-    MessagePeer* asking_ = nullptr;   // the connection whose message runs now
+    MessageServer* server_ = nullptr;
     std::chrono::milliseconds answerWait_{2000};
 };
 
