@@ -19,7 +19,6 @@
 #include "shell/menu_icons.h"
 #include "shell/message_server.h"
 #include "shell/tool_bar.h"
-#include "shell/x11_window_system.h"
 #include "show/command_ids.h"
 
 namespace gz {
@@ -506,7 +505,7 @@ void CMainFrame::updateLockIndicators()
     if (!statusPanes_[1])
         return;
     // The window system's keyboard is the one the game master types on.
-    const x11::LockStates locks = x11::lockStates().value_or(
+    const x11::LockStates locks = lockReader_.read().value_or(
         x11::LockStates{lockLedOn("capslock"), lockLedOn("numlock"), lockLedOn("scrolllock")});
     statusPanes_[1]->setText(locks.capsLock ? QStringLiteral("UF") : QString());
     statusPanes_[2]->setText(locks.numLock ? QStringLiteral("NUM") : QString());

@@ -21,6 +21,7 @@
 #include "shell/frame_placement.h"
 #include "shell/settings_store.h"
 #include "shell/settings_values.h"
+#include "shell/x11_window_system.h"
 
 class QScreen;
 
@@ -120,6 +121,7 @@ private:
     CToolBarNew* toolBar_ = nullptr;
     std::map<int, QAction*> actions_;
     QLabel* statusPanes_[kStatusPaneCount] = {};
+    x11::LockIndicatorReader lockReader_;
     QTimer updateTimer_;
     bool onTop_ = false;
     int fullScreen_ = kFullScreenOff;

@@ -103,27 +103,37 @@ std::optional<QMargins> expectedFrameMargins(int waitMs)
     return margins;
 }
 
-std::optional<LockStates> lockStates()
+LockIndicatorReader::LockIndicatorReader()
 {
     xcb_connection_t* c = connection();
     if (!c)
-        return std::nullopt;
+        return;
     Reply<xcb_xkb_use_extension_reply_t> use(xcb_xkb_use_extension_reply(
         c, xcb_xkb_use_extension(c, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr));
     if (!use || !use->supported)
+        return;
+    static const char* const kNames[3] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+    for (int i = 0; i < 3; ++i)
+        names_[i] = atom(c, kNames[i]);
+    usable_ = true;
+}
+
+std::optional<LockStates> LockIndicatorReader::read() const
+{
+    xcb_connection_t* c = usable_ ? connection() : nullptr;
+    if (!c)
         return std::nullopt;
-    auto indicator = [c](const char* name) {
-        const xcb_atom_t a = atom(c, name);
-        if (a == XCB_ATOM_NONE)
-            return false;
-        Reply<xcb_xkb_get_named_indicator_reply_t> r(xcb_xkb_get_named_indicator_reply(
-            c,
-            xcb_xkb_get_named_indicator(c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_LED_CLASS_DFLT_XI_CLASS,
-                                        XCB_XKB_ID_DFLT_XI_ID, a),
-            nullptr));
-        return r && r->found && r->on;
-    };
-    return LockStates{indicator("Caps Lock"), indicator("Num Lock"), indicator("Scroll Lock")};
+    // All three asked before any answer is awaited.
+    xcb_xkb_get_named_indicator_cookie_t asked[3];
+    for (int i = 0; i < 3; ++i)
+        asked[i] = xcb_xkb_get_named_indicator(c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_LED_CLASS_DFLT_XI_CLASS,
+                                               XCB_XKB_ID_DFLT_XI_ID, names_[i]);
+    bool on[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        Reply<xcb_xkb_get_named_indicator_reply_t> r(xcb_xkb_get_named_indicator_reply(c, asked[i], nullptr));
+        on[i] = names_[i] != XCB_ATOM_NONE && r && r->found && r->on;
+    }
+    return LockStates{on[0], on[1], on[2]};
 }
 
 }  // namespace gz::x11

@@ -8,6 +8,7 @@
 
 #include <QMargins>
 
+#include <cstdint>
 #include <optional>
 
 namespace gz::x11 {
@@ -26,7 +27,18 @@ struct LockStates {
     friend bool operator==(const LockStates&, const LockStates&) = default;
 };
 
-// The server's "Caps Lock", "Num Lock" and "Scroll Lock" indicators.
-std::optional<LockStates> lockStates();
+// The server's "Caps Lock", "Num Lock" and "Scroll Lock" indicators. Made
+// once (it looks the indicators' names up with the server), then read as
+// often as the status bar needs: one round trip for all three.
+class LockIndicatorReader {
+public:
+    LockIndicatorReader();
+    // Nothing off X11 or without the keyboard extension.
+    std::optional<LockStates> read() const;
+
+private:
+    bool usable_ = false;
+    uint32_t names_[3] = {};   // the indicators' atoms: caps, num, scroll
+};
 
 }  // namespace gz::x11
