@@ -44,7 +44,8 @@ std::optional<std::string> undoDoubleEncoding(const QString& s)
     return bytes;
 }
 
-std::string toBytes(const QString& s)
+// A stored string value as the program's bytes.
+std::string storedValue(const QString& s)
 {
     if (std::optional<std::string> original = undoDoubleEncoding(s))
         return *original;
@@ -198,7 +199,7 @@ QSettingsBackend::~QSettingsBackend() = default;
 std::string QSettingsBackend::locationOf(std::string_view keyPath)
 {
     Location loc = locate(keyPath);
-    return loc.valid ? toBytes(impl_->store(loc)->fileName()) : std::string();
+    return loc.valid ? impl_->store(loc)->fileName().toStdString() : std::string();
 }
 
 bool QSettingsBackend::keyExists(std::string_view keyPath)
@@ -233,7 +234,7 @@ bool QSettingsBackend::readString(std::string_view keyPath, std::string_view nam
         QString text = v.toString();
         if (tooLong(text, maxBytes))
             return false;
-        std::string bytes = toBytes(text);
+        std::string bytes = storedValue(text);
         if (bytes.size() > maxBytes)
             return false;
         out = std::move(bytes);
@@ -261,7 +262,7 @@ bool QSettingsBackend::readStringList(std::string_view keyPath, std::string_view
         std::vector<std::string> result;
         std::size_t total = 0;
         for (const QString& e : list) {
-            result.push_back(toBytes(e));
+            result.push_back(storedValue(e));
             total += result.back().size() + 1;
             if (total > maxBytes)
                 return false;
