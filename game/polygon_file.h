@@ -6,8 +6,10 @@
 // The writer produces one fixed layout (line feeds only). The reader is a
 // small tag scanner, not an XML parser: it follows nested groups with
 // transforms, the <image> element (whose rectangle is mapped onto the
-// picture's W x H pixels) and paths made of M/L/H/V/Z segments, and skips
-// everything else. Limits: 32 polygons, 32 points per path, 31 nested groups.
+// picture's W x H pixels), paths made of M/L/H/V/Z segments and the straight
+// <polygon>/<polyline> shapes, and skips everything else. Attribute names
+// count only at a name's start. Limits: 32 polygons, 32 points per outline,
+// 31 nested groups. Coordinates round to the nearest picture pixel.
 #pragma once
 
 #include <string>
@@ -35,9 +37,16 @@ bool writePolygonFile(const GameContent& game, int width, int height, const std:
 // (polygonCount = 0); touches only point counts, points and names of the
 // slots it fills (colour indexes, picture and texts stay).
 // Returns false when the text has no "<svg" after its first byte or an
-// <image> element lacks x, y, width or height; the table then holds the
-// polygons read before the failure. Text after a zero byte is not read.
+// <image> element lacks width or height (x and y default to 0); the table
+// then holds the polygons read before the failure. Text after a zero byte is not read.
 bool readPolygonFile(std::string_view text, int width, int height, GameContent& game);
+
+// Outlines are drawn in picture pixels, so their width follows the picture:
+// 1/400 of its longer side, at least one pixel. Thin enough that the picture
+// stays visible in a drawing program, thick enough to find on a 4000-pixel
+// photo. In hundredths of a pixel, as the file writes it with two decimals.
+constexpr int kStrokeFraction = 400;
+long long polygonFileStrokeHundredths(int width, int height);
 
 // Outline colour 0xRRGGBB of slot i in the style lines of the file.
 uint32_t polygonFileOutlineColour(int slot);

@@ -61,6 +61,16 @@ std::size_t findNoCase(std::string_view hay, std::string_view needle, std::size_
     return std::string_view::npos;
 }
 
+std::size_t findAttribute(std::string_view tag, std::string_view name)
+{
+    for (std::size_t at = findNoCase(tag, name, 1); at != std::string_view::npos;
+         at = findNoCase(tag, name, at + 1)) {
+        if (isBlank(tag[at - 1]))
+            return at;
+    }
+    return std::string_view::npos;
+}
+
 bool startsWithKeyword(std::string_view text, std::string_view keyword)
 {
     if (text.size() < keyword.size() || !equalNoCase(text.substr(0, keyword.size()), keyword))
@@ -232,11 +242,11 @@ int toPixel(double v)
 {
     if (std::isnan(v))
         return 0;
-    if (v >= 2147483647.0)
+    if (v >= 2147483646.5)
         return std::numeric_limits<int32_t>::max();
-    if (v <= -2147483648.0)
+    if (v <= -2147483647.5)
         return std::numeric_limits<int32_t>::min();
-    return static_cast<int>(v);   // truncates toward zero
+    return static_cast<int>(std::round(v));
 }
 
 }  // namespace gz::svg

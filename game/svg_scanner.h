@@ -26,6 +26,12 @@ constexpr std::size_t kUnquotedTransformLimit = 4096;
 // or npos.
 std::size_t findNoCase(std::string_view hay, std::string_view needle, std::size_t from = 0);
 
+// Position of attribute `name` (given with its "=", e.g. "x=") in a tag,
+// ignoring ASCII case, or npos. A name counts only where a name can start,
+// right after blank space, so "d=" is not found inside "id=" nor "x=" inside
+// "refx=".
+std::size_t findAttribute(std::string_view tag, std::string_view name);
+
 // True when text begins with keyword (ASCII case ignored) and the character
 // after it, if text goes on, is not a letter, digit or '_'.
 bool startsWithKeyword(std::string_view text, std::string_view keyword);
@@ -45,8 +51,10 @@ bool readNumber(std::string_view text, std::size_t& pos, double& value);
 // `result` (result = result * function) and returns how many were applied.
 int readTransformList(std::string_view text, std::size_t pos, Matrix& result);
 
-// Saturating conversion used for picture pixel coordinates: truncates toward
-// zero; NaN gives 0, values beyond the 32-bit range give the nearest limit.
+// Saturating conversion used for picture pixel coordinates: rounds to the
+// nearest integer (halves away from zero), so 99.99998 written by a drawing
+// program comes back as 100; NaN gives 0, values beyond the 32-bit range
+// give the nearest limit.
 int toPixel(double v);
 
 }  // namespace gz::svg

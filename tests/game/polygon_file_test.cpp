@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -64,7 +66,7 @@ TEST(PolygonFileWriter, LaysOutTheFileLineByLine)
         "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 1.0//EN\" "
         "\"http://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd\">\n"
         "<!-- Creator: CorelDRAW -->\n"
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:odm=\"http://product.corel.com/CGS/11/cddns/\" "
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" xmlns:odm=\"http://product.corel.com/CGS/11/cddns/\" "
         "xmlns:corel-charset=\"http://product.corel.com/CGS/11/cddns/\" xml:space=\"preserve\" "
         "width=\"60.4724in\" height=\"40.315in\" style=\"shape-rendering:geometricPrecision; "
         "text-rendering:geometricPrecision; image-rendering:optimizeQuality; fill-rule:evenodd\" "
@@ -72,8 +74,8 @@ TEST(PolygonFileWriter, LaysOutTheFileLineByLine)
         " <defs>\n"
         "  <style type=\"text/css\">\n"
         "   <![CDATA[\n"
-        "    .str0 {stroke:#404040;stroke-width:222.22}\n"
-        "    .str1 {stroke:#4040C0;stroke-width:222.22}\n"
+        "    .str0 {stroke:#404040;stroke-width:1.00}\n"
+        "    .str1 {stroke:#4040C0;stroke-width:1.00}\n"
         "    .fil0 {fill:none}\n"
         "   ]]>\n"
         "  </style>\n"
@@ -100,6 +102,25 @@ TEST(PolygonFileWriter, OutlineColoursFollowTheSlotBits)
     };
     for (const Case& c : cases)
         EXPECT_EQ(polygonFileOutlineColour(c.slot), c.rgb) << "slot " << c.slot;
+}
+
+// The outline must stay thin at the picture's own scale, or a drawing program
+// (and any renderer) paints it over the whole picture.
+TEST(PolygonFileWriter, StrokeWidthFollowsThePictureSize)
+{
+    struct Case { int w, h; const char* style; };
+    const Case cases[] = {
+        {400, 300, "stroke-width:1.00}"},    {720, 477, "stroke-width:1.80}"},
+        {4000, 3000, "stroke-width:10.00}"}, {300, 8000, "stroke-width:20.00}"},
+        {1, 1, "stroke-width:1.00}"},        {0, 0, "stroke-width:1.00}"},
+        {2147483647, 5, "stroke-width:5368709.11}"},
+    };
+    GameContent g;
+    g.appendPolygon();
+    for (const Case& c : cases) {
+        const std::string text = formatPolygonFile(g, c.w, c.h);
+        EXPECT_NE(text.find(std::string(".str0 {stroke:#404040;") + c.style), std::string::npos) << c.w << "x" << c.h;
+    }
 }
 
 TEST(PolygonFileWriter, FileThatCannotBeCreatedIsReported)
@@ -221,19 +242,23 @@ std::vector<ReadCase> readCases()
         {"group around the image scales the mapping away",
          document("<g transform=\"scale(2)\">" + img + path("M10 10 L20 10 L20 20") + "</g>"), 400, 200, true,
          {{{10, 10}, {20, 10}, {20, 20}}}},
-        {"rotate truncates toward zero", document(img + path("M10.5 2.5 L20.5 2.5 L20.5 12.5", "transform=\"rotate(90)\"")),
-         400, 200, true, {{{-2, 10}, {-2, 20}, {-12, 20}}}},
+        {"rotate rounds to the nearest pixel",
+         document(img + path("M10.4 2.6 L20.4 2.6 L20.4 12.6", "transform=\"rotate(90)\"")), 400, 200, true,
+         {{{-3, 10}, {-3, 20}, {-13, 20}}}},
         {"rotate about a centre",
-         document(img + path("M0.5 0.5 L4.5 0.5 L4.5 4.5", "transform=\"rotate(180 10 10)\"")), 400, 200,
-         true, {{{19, 19}, {15, 19}, {15, 15}}}},
-        {"rotate with a centre x only", document(img + path("M0.5 0.5 L4.5 0.5 L4.5 4.5", "transform=\"rotate(180,10)\"")),
-         400, 200, true, {{{19, 0}, {15, 0}, {15, -4}}}},
+         document(img + path("M0.4 0.4 L4.4 0.4 L4.4 4.4", "transform=\"rotate(180 10 10)\"")), 400, 200,
+         true, {{{20, 20}, {16, 20}, {16, 16}}}},
+        {"rotate with a centre x only", document(img + path("M0.4 0.4 L4.4 0.4 L4.4 4.4", "transform=\"rotate(180,10)\"")),
+         400, 200, true, {{{20, 0}, {16, 0}, {16, -4}}}},
+        {"coordinates a drawing program wrote a hair off",
+         document(img + path("M99.99998 49.6 L200.00001 -0.49 L-0.50001 10.5")), 400, 200, true,
+         {{{100, 50}, {200, 0}, {-1, 11}}}},
         {"scale with two factors", document(img + path("M1 1 L2 1 L2 2", "transform=\"scale(2,3)\"")), 400, 200, true,
          {{{2, 3}, {4, 3}, {4, 6}}}},
-        {"skewX", document(img + path("M0.5 10.5 L5.5 10.5 L5.5 20.5", "transform=\"skewX(45)\"")), 400, 200, true,
-         {{{10, 10}, {15, 10}, {25, 20}}}},
-        {"skewY", document(img + path("M10.5 0.5 L10.5 5.5 L20.5 5.5", "transform=\"SKEWY(45)\"")), 400, 200, true,
-         {{{10, 10}, {10, 15}, {20, 25}}}},
+        {"skewX", document(img + path("M0.4 10.4 L5.4 10.4 L5.4 20.4", "transform=\"skewX(45)\"")), 400, 200, true,
+         {{{11, 10}, {16, 10}, {26, 20}}}},
+        {"skewY", document(img + path("M10.4 0.4 L10.4 5.4 L20.4 5.4", "transform=\"SKEWY(45)\"")), 400, 200, true,
+         {{{10, 11}, {10, 16}, {20, 26}}}},
         {"matrix with six numbers", document(img + path("M1 1 L2 1 L2 2", "transform=\"matrix(2,0,0,2,5,6)\"")), 400,
          200, true, {{{7, 8}, {9, 8}, {9, 10}}}},
         {"matrix with five numbers is skipped",
@@ -259,10 +284,52 @@ std::vector<ReadCase> readCases()
         {"svg at the first byte", "<svg>" + img + path("M1 1 L2 1 L2 2") + "</svg>", 400, 200, false, {}},
         {"no svg element", "<?xml?><html>" + img + path("M1 1 L2 1 L2 2"), 400, 200, false, {}},
         {"image without height fails", document("<image x=\"0\" y=\"0\" width=\"400\"/>"), 400, 200, false, {}},
-        {"image without x fails and keeps what was read",
-         document(img + path("M1 1 L2 1 L2 2") + "<image y=\"0\" width=\"400\" height=\"3\"/>" +
+        {"image without width fails and keeps what was read",
+         document(img + path("M1 1 L2 1 L2 2") + "<image x=\"0\" y=\"0\" height=\"3\"/>" +
                   path("M5 5 L6 5 L6 6")),
          400, 200, false, {{{1, 1}, {2, 1}, {2, 2}}}},
+        {"image without x and y sits at 0, 0",
+         document("<image width=\"200\" height=\"100\"/>" + path("M10 10 L20 10 L20 20")), 400, 200, true,
+         {{{20, 20}, {40, 20}, {40, 40}}}},
+        {"image without y keeps its x",
+         document("<image x=\"100\" width=\"200\" height=\"200\"/>" + path("M150 10 L300 10 L300 20")), 400,
+         200, true, {{{100, 10}, {400, 10}, {400, 20}}}},
+        // Attribute names count only where a name starts, after blank space.
+        {"d= inside id= is not the path data", document(img + "<path id=\"p1\" d=\"M1 1 L2 1 L2 2\"/>"), 400,
+         200, true, {{{1, 1}, {2, 1}, {2, 2}}}},
+        {"x= inside a longer name is not the image's x",
+         document("<image transform-center-x=\"40\" data-y=\"9\" x=\"0\" width=\"400\" height=\"200\"/>" +
+                  path("M1 1 L2 1 L2 2")),
+         400, 200, true, {{{1, 1}, {2, 1}, {2, 2}}}},
+        {"a longer name ending in transform= is no transform",
+         document(img + path("M1 1 L2 1 L2 2", "gradientTransform=\"translate(50)\"") +
+                  "<g patternTransform=\"scale(3)\">" + path("M1 1 L2 1 L2 2") + "</g>"),
+         400, 200, true, {{{1, 1}, {2, 1}, {2, 2}}, {{1, 1}, {2, 1}, {2, 2}}}},
+        {"an attribute right after the tag name without a blank is not found",
+         document(img + "<path/d=\"M1 1 L2 1 L2 2\"/>"), 400, 200, true, {}},
+        // <polygon> and <polyline>: the same outlines as a straight path.
+        {"polygon points", document(img + "<polygon points=\"10,10 20,10 20,20\"/>"), 400, 200, true,
+         {{{10, 10}, {20, 10}, {20, 20}}}},
+        {"polyline drops its closing point",
+         document(img + "<polyline points=\"10 10, 20 10, 20 20, 10 10\"/>"), 400, 200, true,
+         {{{10, 10}, {20, 10}, {20, 20}}}},
+        {"polygon with its own and its group's transform",
+         document(img + "<g transform=\"translate(100)\"><polygon transform=\"scale(2)\" points=\"1,1 2,1 2,2\"/></g>"),
+         400, 200, true, {{{102, 2}, {104, 2}, {104, 4}}}},
+        {"polygon numbers in any blank and comma mix, exponents",
+         document(img + "<POLYGON POINTS=\" 1e1,1e1,20 10\t20 , 20 \"/>"), 400, 200, true,
+         {{{10, 10}, {20, 10}, {20, 20}}}},
+        {"a number left over at the end is dropped",
+         document(img + "<polygon points=\"10,10 20,10 20,20 30\"/>"), 400, 200, true,
+         {{{10, 10}, {20, 10}, {20, 20}}}},
+        {"polygon list ends at the first non-number",
+         document(img + "<polygon points=\"10,10 20,10 x 20,20\"/>"), 400, 200, true, {}},
+        {"polygon of two points, without points, or with a longer name",
+         document(img + "<polygon points=\"1,1 5,5\"/><polyline/><polygonal points=\"1,1 2,1 2,2\"/>"), 400,
+         200, true, {}},
+        {"polygon points scale with the image",
+         document("<image x=\"100\" y=\"50\" width=\"200\" height=\"100\"/><polygon points=\"150,75 300,75 300,150\"/>"),
+         400, 200, true, {{{100, 50}, {400, 50}, {400, 200}}}},
     };
 }
 
@@ -316,6 +383,19 @@ TEST(PolygonFileReader, LimitsOf32PolygonsAnd32Points)
     ASSERT_EQ(many.polygonCount, 1);
     ASSERT_EQ(many.polygons[0].pointCount, kMaxPolygonPoints);
     EXPECT_EQ(many.polygons[0].points[31], (PolygonPoint{31, 3}));
+
+    std::string list;
+    for (int i = 0; i < 40; ++i)
+        list += std::to_string(i) + "," + std::to_string(i % 5) + " ";
+    GameContent shape;
+    std::string shapes = unitImage(100, 100) + "<polyline points=\"" + list + "\"/>";
+    for (int i = 0; i < 40; ++i)
+        shapes += "<polygon points=\"" + std::to_string(i) + ",0 50,0 50,50\"/>";
+    ASSERT_TRUE(readPolygonFile(document(shapes), 100, 100, shape));
+    ASSERT_EQ(shape.polygonCount, kMaxPolygons);
+    ASSERT_EQ(shape.polygons[0].pointCount, kMaxPolygonPoints);
+    EXPECT_EQ(shape.polygons[0].points[31], (PolygonPoint{31, 1}));
+    EXPECT_EQ(shape.polygons[31].points[0].x, 30);
 }
 
 TEST(PolygonFileReader, GroupsBeyondDepth31AreIgnoredAndStillClosed)
@@ -350,6 +430,96 @@ TEST(PolygonFileReader, LeavesColourIndexesAndOtherFieldsAlone)
     EXPECT_EQ(g.polygons[0].colourIndex, 31);
     EXPECT_EQ(g.polygons[31].colourIndex, 0);
     EXPECT_STREQ(g.question, "Frage");
+}
+
+// --- reader: files a drawing program saved ------------------------------------
+
+// data/editor/written.svg is this writer's file for a 400 x 300 picture with
+// the four polygons below; make_fixtures.sh opened it in Inkscape, made one
+// edit per file and saved. The expected points are the written ones moved by
+// that edit, computed here from the edit itself, then rounded.
+struct WrittenPoint {
+    double x, y;
+};
+const std::vector<std::vector<WrittenPoint>> kWritten = {
+    {{20, 20}, {180, 20}, {180, 140}, {20, 140}},
+    {{220, 30}, {380, 40}, {300, 150}},
+    {{40, 180}, {160, 170}, {190, 260}, {100, 290}, {30, 250}},
+    {{230, 180}, {370, 180}, {370, 280}, {300, 230}, {230, 280}},
+};
+
+// Inkscape moves by px of 1/96 inch; the file's 40.315 inch high page shows
+// 400 units of its view box (the narrower side), so one unit is this many px.
+constexpr double kPxPerUnit = 40.315 * 96 / 400;
+
+svg::Matrix moveByPx(double dx, double dy) { return {1, 0, 0, 1, dx / kPxPerUnit, dy / kPxPerUnit}; }
+
+svg::Matrix turnAbout(double degrees, double cx, double cy)
+{
+    const double r = degrees * svg::kDegToRad;
+    const svg::Matrix rotation{std::cos(r), std::sin(r), -std::sin(r), std::cos(r), 0, 0};
+    return svg::Matrix{1, 0, 0, 1, cx, cy} * rotation * svg::Matrix{1, 0, 0, 1, -cx, -cy};
+}
+
+Points moved(const std::vector<WrittenPoint>& points, const svg::Matrix& m)
+{
+    Points out;
+    for (const auto& p : points) {
+        double x, y;
+        m.apply(p.x, p.y, x, y);
+        out.push_back({static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))});
+    }
+    return out;
+}
+
+std::vector<Points> writtenWith(std::vector<svg::Matrix> perPolygon)
+{
+    std::vector<Points> out;
+    for (std::size_t i = 0; i < kWritten.size(); ++i)
+        out.push_back(moved(kWritten[i], perPolygon[i]));
+    return out;
+}
+
+std::string fixture(const std::string& name)
+{
+    std::ifstream in(std::string(GZ_TEST_DATA_DIR) + "/editor/" + name, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+TEST(PolygonFileReader, FilesADrawingProgramSaved)
+{
+    const svg::Matrix same;
+    const svg::Matrix group = moveByPx(100, -50) * turnAbout(90, 200, 230);   // box centre of 2 and 3
+    std::vector<Points> withRect = writtenWith({same, same, same, same});
+    withRect.push_back({{250, 40}, {350, 40}, {350, 100}, {250, 100}});
+    // Inkscape wrote the moved <polygon>'s points starting from the second.
+    std::vector<Points> shapes = writtenWith({same, moveByPx(96, 48), moveByPx(96, 48), same});
+    std::rotate(shapes[1].begin(), shapes[1].begin() + 1, shapes[1].end());
+
+    struct Case { const char* file; std::vector<Points> polygons; };
+    const Case cases[] = {
+        {"written.svg", writtenWith({same, same, same, same})},
+        {"inkscape_saved.svg", writtenWith({same, same, same, same})},
+        {"inkscape_ungrouped.svg", writtenWith({same, same, same, same})},
+        {"inkscape_moved.svg", writtenWith({same, moveByPx(150, -100), same, same})},
+        {"inkscape_rotated.svg", writtenWith({turnAbout(30, 100, 80), same, same, same})},
+        {"inkscape_grouped.svg", writtenWith({same, same, group, group})},
+        {"inkscape_all_scaled.svg", writtenWith({same, same, same, same})},
+        {"inkscape_plain.svg", writtenWith({same, turnAbout(-45, 300, 90), same, same})},
+        {"inkscape_rect_to_path.svg", withRect},
+        {"inkscape_shapes_moved.svg", shapes},
+    };
+    for (const Case& c : cases) {
+        const std::string text = fixture(c.file);
+        ASSERT_FALSE(text.empty()) << c.file;
+        GameContent g;
+        ASSERT_TRUE(readPolygonFile(text, 400, 300, g)) << c.file;
+        EXPECT_EQ(polygonsOf(g), c.polygons) << c.file;
+        for (int i = 0; i < 4 && i < g.polygonCount; ++i)
+            EXPECT_EQ(g.polygons[i].name, "str" + std::to_string(i)) << c.file;
+    }
 }
 
 // Inputs that once were or could be dangerous: unterminated tags and values,
@@ -440,6 +610,20 @@ TEST(SvgScanner, NumbersReadLikeStrtodWithoutItsSurprises)
     }
 }
 
+TEST(SvgScanner, AttributesAreFoundOnlyWhereANameStarts)
+{
+    struct Case { std::string tag; std::string name; std::size_t at; };
+    const std::size_t none = std::string_view::npos;
+    const Case cases[] = {
+        {"<path id=\"a\" d=\"M1\"", "d=\"", 13}, {"<path id=\"a\"", "d=\"", none},
+        {"<image X=\"1\"", "x=", 7},              {"<image refx=\"1\"", "x=", none},
+        {"<rect\tx=\"1\"", "x=", 6},             {"<x=\"1\"", "x=", none},
+        {"<g a:transform=\"s\" transform=\"t\"", "transform=", 19},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(svg::findAttribute(c.tag, c.name), c.at) << c.tag;
+}
+
 TEST(SvgScanner, MatrixProductAppliesRightOperandFirst)
 {
     const svg::Matrix t{1, 0, 0, 1, 10, 0};
@@ -469,8 +653,15 @@ TEST(SvgScanner, TransformListCountsAppliedFunctions)
 
 TEST(SvgScanner, PixelConversionSaturates)
 {
-    EXPECT_EQ(svg::toPixel(-2.9), -2);
-    EXPECT_EQ(svg::toPixel(2.9), 2);
+    EXPECT_EQ(svg::toPixel(-2.9), -3);
+    EXPECT_EQ(svg::toPixel(2.9), 3);
+    EXPECT_EQ(svg::toPixel(2.4999), 2);
+    EXPECT_EQ(svg::toPixel(2.5), 3);
+    EXPECT_EQ(svg::toPixel(-2.5), -3);
+    EXPECT_EQ(svg::toPixel(99.99998), 100);
+    EXPECT_EQ(svg::toPixel(2147483646.4), 2147483646);
+    EXPECT_EQ(svg::toPixel(2147483646.6), 2147483647);
+    EXPECT_EQ(svg::toPixel(-2147483647.6), -2147483647 - 1);
     EXPECT_EQ(svg::toPixel(1e300), 2147483647);
     EXPECT_EQ(svg::toPixel(-1e300), -2147483647 - 1);
     EXPECT_EQ(svg::toPixel(std::numeric_limits<double>::quiet_NaN()), 0);
