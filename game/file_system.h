@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,11 +32,26 @@ const char* fsStatusName(FsStatus s);
 
 enum class PathKind { Missing, File, Folder, Other };
 
+// What tells a file from another one and from its own older self: a file
+// replaced by a rename has another inode, one rewritten in place another
+// size or modification time (and always another change time).
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;   // since the epoch
+    int64_t changedNs = 0;    // status change, moved on by any write or rename
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
     virtual PathKind kind(const std::string& path) = 0;
+    // The identity of the regular file at `path` (links followed); Failed
+    // for anything that is not a regular file.
+    virtual FsStatus identify(const std::string& path, FileIdentity& out) = 0;
     // Creates the folder and its missing parents; Ok when it is a folder afterwards.
     virtual FsStatus createFolders(const std::string& path) = 0;
     // Reads at most maxBytes bytes from the start of the file.
@@ -56,6 +72,7 @@ public:
 class PosixFileSystem final : public FileSystem {
 public:
     PathKind kind(const std::string& path) override;
+    FsStatus identify(const std::string& path, FileIdentity& out) override;
     FsStatus createFolders(const std::string& path) override;
     FsStatus readFile(const std::string& path, std::size_t maxBytes, std::string& out) override;
     FsStatus writeFile(const std::string& path, std::string_view bytes) override;

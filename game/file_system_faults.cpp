@@ -8,6 +8,7 @@ const char* opName(FaultyFileSystem::Op op)
     using Op = FaultyFileSystem::Op;
     switch (op) {
     case Op::Kind: return "kind";
+    case Op::Identify: return "identify";
     case Op::CreateFolders: return "createFolders";
     case Op::ReadFile: return "readFile";
     case Op::WriteFile: return "writeFile";
@@ -42,9 +43,13 @@ void FaultyFileSystem::clearFaults()
 
 FsStatus FaultyFileSystem::check(Op op, const std::string& path)
 {
-    log_.push_back(std::string(opName(op)) + ' ' + path);
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        log_.push_back(std::string(opName(op)) + ' ' + path);
+    }
     if (hook_)
         hook_(op, path);
+    std::lock_guard<std::mutex> guard(lock_);
     for (Fault& f : faults_) {
         if (f.op != op || path.find(f.pathPart) == std::string::npos || f.times == 0)
             continue;
@@ -62,6 +67,12 @@ FsStatus FaultyFileSystem::check(Op op, const std::string& path)
 PathKind FaultyFileSystem::kind(const std::string& path)
 {
     return check(Op::Kind, path) == FsStatus::Ok ? inner_.kind(path) : PathKind::Missing;
+}
+
+FsStatus FaultyFileSystem::identify(const std::string& path, FileIdentity& out)
+{
+    FsStatus s = check(Op::Identify, path);
+    return s == FsStatus::Ok ? inner_.identify(path, out) : s;
 }
 
 FsStatus FaultyFileSystem::createFolders(const std::string& path)

@@ -1,10 +1,13 @@
 // A FileSystem that passes every call to another one, except the calls a
 // test has told it to fail: by operation, by a part of the path, after a
 // number of successful calls. It can also cut writes short (a full disk) and
-// run a hook before each call (to end a process right there).
+// run a hook before each call (to end a process right there). Calls may come
+// from several threads (the game read-ahead reads on its own); setting
+// faults and reading the log are for when no call is running.
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,7 +17,7 @@ namespace gz {
 
 class FaultyFileSystem final : public FileSystem {
 public:
-    enum class Op { Kind, CreateFolders, ReadFile, WriteFile, SyncFile, ReplaceFile, RenameFolder,
+    enum class Op { Kind, Identify, CreateFolders, ReadFile, WriteFile, SyncFile, ReplaceFile, RenameFolder,
                     RemoveFile, SyncFolder };
 
     explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
@@ -33,6 +36,7 @@ public:
     const std::vector<std::string>& log() const { return log_; }
 
     PathKind kind(const std::string& path) override;
+    FsStatus identify(const std::string& path, FileIdentity& out) override;
     FsStatus createFolders(const std::string& path) override;
     FsStatus readFile(const std::string& path, std::size_t maxBytes, std::string& out) override;
     FsStatus writeFile(const std::string& path, std::string_view bytes) override;
@@ -54,6 +58,7 @@ private:
     FsStatus check(Op op, const std::string& path);
 
     FileSystem& inner_;
+    std::mutex lock_;   // the log and the fault counters
     std::vector<Fault> faults_;
     std::string cutPart_;
     std::size_t cutKeep_ = 0;

@@ -66,6 +66,21 @@ PathKind PosixFileSystem::kind(const std::string& path)
     return PathKind::Other;
 }
 
+FsStatus PosixFileSystem::identify(const std::string& path, FileIdentity& out)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return lastError();
+    if (!S_ISREG(st.st_mode))
+        return FsStatus::Failed;
+    out.device = static_cast<uint64_t>(st.st_dev);
+    out.inode = static_cast<uint64_t>(st.st_ino);
+    out.size = static_cast<uint64_t>(st.st_size);
+    out.modifiedNs = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    out.changedNs = int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+    return FsStatus::Ok;
+}
+
 FsStatus PosixFileSystem::createFolders(const std::string& path)
 {
     if (path.empty())

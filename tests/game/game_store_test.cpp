@@ -455,5 +455,31 @@ TEST(PosixFileSystem, ReadStopsAtTheLimit)
     EXPECT_NE(posix.createFolders(lib.path("datei")), FsStatus::Ok);
 }
 
+TEST(PosixFileSystem, IdentityFollowsTheFileNotTheName)
+{
+    TempLibrary lib;
+    PosixFileSystem posix;
+    writeAll(lib.path("bild"), "12345");
+    FileIdentity first, again;
+    ASSERT_EQ(posix.identify(lib.path("bild"), first), FsStatus::Ok);
+    EXPECT_EQ(first.size, 5u);
+    ASSERT_EQ(posix.identify(lib.path("bild"), again), FsStatus::Ok);
+    EXPECT_EQ(again, first);
+
+    // Another file renamed over the name, with size and time of the old one.
+    writeAll(lib.path("neu"), "54321");
+    stdfs::last_write_time(lib.path("neu"), stdfs::last_write_time(lib.path("bild")));
+    stdfs::rename(lib.path("neu"), lib.path("bild"));
+    FileIdentity replaced;
+    ASSERT_EQ(posix.identify(lib.path("bild"), replaced), FsStatus::Ok);
+    EXPECT_EQ(replaced.size, first.size);
+    EXPECT_EQ(replaced.modifiedNs, first.modifiedNs);
+    EXPECT_NE(replaced, first);
+
+    FileIdentity none;
+    EXPECT_EQ(posix.identify(lib.path("fehlt"), none), FsStatus::NotFound);
+    EXPECT_EQ(posix.identify(lib.root(), none), FsStatus::Failed);   // a folder
+}
+
 }  // namespace
 }  // namespace gz

@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,6 +75,85 @@ public:
 
     std::vector<std::string> saves;
     std::string failSavePart;
+};
+
+// Counts the picture loads per path around other picture files; the game
+// read-ahead's thread loads through it too. With the gate closed, a load
+// waits until it opens, or until the load's caller aborts it through the
+// picture's progress callback (as a real decode would stop).
+class CountingPictures final : public PictureFiles {
+public:
+    static constexpr int kAborted = -9;
+
+    explicit CountingPictures(PictureFiles& inner) : inner_(inner) {}
+
+    int load(const std::string& path, RasterImage& image) override
+    {
+        std::unique_lock<std::mutex> lock(m_);
+        ++loads_[path];
+        ++entered_;
+        changed_.notify_all();
+        while (gateClosed_) {
+            if (ProgressFn progress = image.progressFn()) {
+                bool abort = false;
+                progress(image.progressUser(), 0, &abort);
+                if (abort) {
+                    ++aborts_;
+                    changed_.notify_all();
+                    return kAborted;
+                }
+            }
+            changed_.wait_for(lock, std::chrono::milliseconds(1));
+        }
+        lock.unlock();
+        return inner_.load(path, image);
+    }
+    int save(const std::string& path, const RasterImage& image) override { return inner_.save(path, image); }
+
+    int loads(const std::string& path)
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        auto it = loads_.find(path);
+        return it == loads_.end() ? 0 : it->second;
+    }
+    int aborts()
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        return aborts_;
+    }
+    void closeGate()
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        gateClosed_ = true;
+    }
+    void openGate()
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        gateClosed_ = false;
+        changed_.notify_all();
+    }
+    // Until `count` loads have been aborted in all; false when that takes
+    // longer than `limit`.
+    bool waitForAborts(int count, std::chrono::milliseconds limit)
+    {
+        std::unique_lock<std::mutex> lock(m_);
+        return changed_.wait_for(lock, limit, [&] { return aborts_ >= count; });
+    }
+    // Until `count` loads have begun in all.
+    void waitUntilEntered(int count)
+    {
+        std::unique_lock<std::mutex> lock(m_);
+        changed_.wait(lock, [&] { return entered_ >= count; });
+    }
+
+private:
+    PictureFiles& inner_;
+    std::mutex m_;
+    std::condition_variable changed_;
+    std::map<std::string, int> loads_;
+    int entered_ = 0;
+    int aborts_ = 0;
+    bool gateClosed_ = false;
 };
 
 class TempLibrary {
