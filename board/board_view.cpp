@@ -53,7 +53,8 @@ BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowCloc
     : settings_(settings),
       platform_(platform),
       clock_(clock),
-      store_(*orOwn(fs, ownFs_), *orOwn(pictures, ownPictures_), platform.messageBoxes()),
+      readAhead_(*orOwn(fs, ownFs_), *orOwn(pictures, ownPictures_)),
+      store_(fs ? *fs : *ownFs_, readAhead_, platform.messageBoxes()),
       options_(readViewSettings(settings)),
       engine_(show_, game_, ShowHost{&clock, this, sound, this, &platform}),
       editor_(game_, renderer_.pictureMapping(), renderer_.flatPoints(), platform)
@@ -84,12 +85,22 @@ void BoardView::created()
     // window is up.
     if (store_.fileSystem().kind(options_.picPath) != PathKind::Folder)
         platform_.postCommand(cmd::kPicturePath);
+    aimReadAhead();
 }
 
 void BoardView::closing()
 {
     editor_.finishGesture();
     engine_.viewDestroyed();
+    readAhead_.clear();
+}
+
+void BoardView::aimReadAhead(bool restart)
+{
+    const int32_t first = game_.gameNumber + 1;
+    if (!restart && readAhead_.isSearching(store_.picturePath(), first, kPictureStartAttempts))
+        return;
+    readAhead_.start(store_.picturePath(), first, kPictureStartAttempts);
 }
 
 ViewCommandContext BoardView::commandContext() const
@@ -122,6 +133,15 @@ bool BoardView::isChecked(int32_t id) const
 }
 
 bool BoardView::execute(int32_t id)
+{
+    const bool known = runCommand(id);
+    // A new game may have shifted the numbers after it without changing
+    // which number comes next.
+    aimReadAhead(id == cmd::kNew);
+    return known;
+}
+
+bool BoardView::runCommand(int32_t id)
 {
     if (cmd::isModeCommand(id)) {
         // A mode change ends a drag or a drawing as Escape does: the rubber
@@ -201,6 +221,7 @@ void BoardView::setPicturePath(const std::string& path)
     std::string previous = options_.picPath;
     if (takePicturePath(path))
         rememberedPath_ = std::move(previous);
+    aimReadAhead();
 }
 
 bool BoardView::takePicturePath(const std::string& entered)

@@ -7,6 +7,11 @@
 //
 // Options are read from the settings when the view is constructed and
 // written back when it is destroyed.
+//
+// The game the next picture start will load is read ahead in the
+// background (GameReadAhead, which the store reads its pictures through):
+// from the window's creation on, and again whenever a command, a new
+// picture path or a new game changes which game that is.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +24,7 @@
 #include "board/view_platform.h"
 #include "game/file_system.h"
 #include "game/game_content.h"
+#include "game/game_read_ahead.h"
 #include "game/game_store.h"
 #include "game/picture_files.h"
 #include "shell/settings_store.h"
@@ -70,6 +76,7 @@ public:
     BoardRenderer& renderer() { return renderer_; }
     PolygonEditor& editor() { return editor_; }
     GameFolderStore& store() { return store_; }
+    GameReadAhead& readAhead() { return readAhead_; }
 
 private:
     // GameStore for the engine
@@ -80,6 +87,10 @@ private:
     void requestFullRedraw() override;
     void repaintView() override;
 
+    bool runCommand(int32_t id);
+    // Points the read-ahead at the game after the current one in the
+    // current library, unless it is there already (or `restart`).
+    void aimReadAhead(bool restart = false);
     ViewCommandContext commandContext() const;
     void setStarSize(int32_t option);
     void choosePicturePath();
@@ -96,6 +107,7 @@ private:
     ShowClock& clock_;
     std::unique_ptr<FileSystem> ownFs_;
     std::unique_ptr<PictureFiles> ownPictures_;
+    GameReadAhead readAhead_;
     GameFolderStore store_;
     ViewSettings options_;
     std::string rememberedPath_;

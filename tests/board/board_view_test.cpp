@@ -8,11 +8,13 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "game/message_box.h"
 #include "shell/settings_memory.h"
 #include "show/command_ids.h"
 #include "board_test_fixture.h"
+#include "tests/game/library_fixture.h"
 
 namespace gz {
 namespace {
@@ -110,7 +112,7 @@ protected:
     }
     void make()
     {
-        view = std::make_unique<BoardView>(settings, platform, clock, nullptr);
+        view = std::make_unique<BoardView>(settings, platform, clock, nullptr, nullptr, pictures);
         view->created();
         view->resize(640, 480);
     }
@@ -121,6 +123,7 @@ protected:
     MemorySettingsBackend settings;
     FakePlatform platform;
     FakeClock clock;
+    PictureFiles* pictures = nullptr;   // the codecs when null
     std::unique_ptr<BoardView> view;
 };
 
@@ -417,6 +420,192 @@ TEST_F(BoardViewTest, NewPictureStartsTheCreatedGameInDrawMode)
     EXPECT_EQ(view->show().lastStepTick, 777777u);
     EXPECT_EQ(view->show().revealCount, 0);   // draw mode shows it whole
     EXPECT_TRUE(view->isEnabled(cmd::kSave));
+}
+
+}  // namespace
+}  // namespace gz
+
+namespace gz {
+namespace {
+
+// The next game is read ahead while the show goes on: what F5 loads is read
+// through a counting stand-in, so a picture taken from the read-ahead is
+// seen as not read a second time.
+class ReadAheadViewTest : public BoardViewTest {
+protected:
+    ReadAheadViewTest() { pictures = &counting; }
+    std::string picture(int n) const { return gamePicturePath(view->store().picturePath(), n); }
+    int reads(int n) { return counting.loads(picture(n)); }
+    void settle() { view->readAhead().waitUntilSettled(); }
+    void nextPicture() { view->execute(cmd::kStartNextPicture); }
+    // F5 once the read-ahead has settled; how often F5 itself read game n's picture.
+    int picturesReadByNextPicture(int n)
+    {
+        settle();
+        const int before = reads(n);
+        nextPicture();
+        return reads(n) - before;
+    }
+    void endPicture()
+    {
+        view->execute(cmd::kStopLeft);
+        view->execute(cmd::kUncoverPicture);
+    }
+    std::string questionOnDisk(const std::string& libraryPath, int n)
+    {
+        GameContent g;
+        parseQuestionFile(testing::readAll(gameQuestionPath(libraryPath, n)), g);
+        return g.question;
+    }
+
+    ImageFilePictures codecs;
+    testing::CountingPictures counting{codecs};
+};
+
+TEST_F(ReadAheadViewTest, TheGameF5LoadsIsReadAheadFromTheStartOn)
+{
+    settle();
+    EXPECT_EQ(view->readAhead().heldGame(), 1);
+    EXPECT_EQ(picturesReadByNextPicture(1), 0);
+    EXPECT_EQ(view->game().gameNumber, 1);
+    EXPECT_EQ(view->show().gameRunning, 1);
+    EXPECT_STREQ(view->show().bannerText, questionOnDisk(library, 1).c_str());
+    EXPECT_EQ(reads(1), 1);
+
+    // While game 1 runs, game 2 is read.
+    settle();
+    EXPECT_EQ(view->readAhead().heldGame(), 2);
+    endPicture();
+    EXPECT_EQ(picturesReadByNextPicture(2), 0);
+    EXPECT_EQ(view->game().gameNumber, 2);
+
+    // "Nächste Spielnummer" 7 in play mode: game 7 is what F5 loads.
+    settle();
+    endPicture();
+    platform.values = {7};
+    view->execute(cmd::kNextGameNumber);
+    settle();
+    EXPECT_EQ(view->readAhead().heldGame(), 7);
+    EXPECT_EQ(picturesReadByNextPicture(7), 0);
+    EXPECT_EQ(view->game().gameNumber, 7);
+    EXPECT_EQ(reads(3), 1);   // read ahead while game 2 ran, never loaded
+}
+
+TEST_F(ReadAheadViewTest, AnotherPicturePathIsReadAheadAndLoadedFromThere)
+{
+    settle();
+    const std::string copy = (root / "Kopie").string();
+    fs::copy(library, copy, fs::copy_options::recursive);
+    testing::writeAll(gameQuestionPath(copy, 1), "Aus der Kopie\nJa\n");
+    view->setPicturePath(copy);
+    EXPECT_EQ(picturesReadByNextPicture(1), 0);
+    EXPECT_STREQ(view->show().bannerText, "Aus der Kopie");
+    EXPECT_EQ(view->game().libraryPath, copy);
+    EXPECT_EQ(counting.loads(gamePicturePath(copy, 1)), 1);
+}
+
+// The game master edits game 1 and answers the save question when the
+// next game starts: the edit is written, the next game comes from the
+// read-ahead, and going back to game 1 shows what was saved.
+TEST_F(ReadAheadViewTest, ASaveBeforeTheStartAndInBetween)
+{
+    mode(1);   // loads game 1
+    const int32_t polygons = view->game().polygonCount;
+    ASSERT_GT(polygons, 1);
+    view->game().removePolygon(0);
+    view->game().modified = true;
+    mode(0);
+    endPicture();
+    EXPECT_EQ(picturesReadByNextPicture(2), 0);
+    ASSERT_EQ(platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(platform.boxes.shown[0].text, saveQuestionText(1));
+    EXPECT_EQ(view->game().gameNumber, 2);
+
+    endPicture();
+    platform.values = {1};
+    view->execute(cmd::kNextGameNumber);
+    EXPECT_EQ(picturesReadByNextPicture(1), 0);
+    EXPECT_EQ(view->game().gameNumber, 1);
+    EXPECT_EQ(view->game().polygonCount, polygons - 1);
+}
+
+// A game inserted before the next one moves it up a number: F5 loads it
+// from its new folder.
+TEST_F(ReadAheadViewTest, AGameInsertedInBetweenShiftsTheNextGame)
+{
+    mode(1);   // game 1, the next one is 2
+    settle();
+    const std::string second = questionOnDisk(library, 2);
+    NewGameRequest request;
+    request.pictureFile = library + "/Game005/Pic.png";
+    request.question = "Eingeschoben";
+    request.answer = "Neu";
+    request.mode = static_cast<int32_t>(CreationMode::Insert);
+    request.number = 2;
+    platform.newPictureAnswer = request;
+    view->execute(cmd::kNew);
+    ASSERT_EQ(view->game().gameNumber, 2);
+    view->execute(cmd::kSave);
+    mode(0);
+    endPicture();
+    EXPECT_EQ(picturesReadByNextPicture(3), 0);
+    EXPECT_EQ(view->game().gameNumber, 3);
+    EXPECT_STREQ(view->show().bannerText, second.c_str());
+}
+
+// Unreadable pictures in all ten numbers after the current game: the
+// search finds nothing (or is still at the first when F5 comes), F5 tries
+// the ten numbers as ever and ends with "Keine Spiele mehr !"; the next F5
+// goes on from there.
+TEST_F(ReadAheadViewTest, UnreadableGamesEndInNoMoreGamesWhetherTheSearchEndedOrNot)
+{
+    const int32_t after = kPictureStartAttempts + 1;
+    for (bool pending : {true, false}) {
+        SCOPED_TRACE(pending ? "search pending" : "search ended");
+        view.reset();
+        for (int n = 1; n <= kPictureStartAttempts; ++n)
+            testing::writeAll(gamePicturePath(library, n), "kein Bild");
+        if (pending)
+            counting.closeGate();
+        make();
+        const int readsBefore = reads(after);
+        std::thread opener;
+        if (pending) {
+            counting.waitUntilEntered(1);
+            opener = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                counting.openGate();
+            });
+        } else {
+            settle();
+            EXPECT_EQ(view->readAhead().heldGame(), 0);
+        }
+        nextPicture();
+        if (opener.joinable())
+            opener.join();
+        EXPECT_STREQ(view->show().bannerText, "Keine Spiele mehr !");
+        EXPECT_STREQ(view->game().question, "Keine Spiele mehr !");
+        EXPECT_STREQ(view->game().answer, "Keine Spiele mehr !");
+        EXPECT_EQ(view->game().gameNumber, kPictureStartAttempts);
+        EXPECT_EQ(view->show().gameRunning, 0);
+
+        EXPECT_EQ(picturesReadByNextPicture(after), 0);
+        EXPECT_EQ(view->game().gameNumber, after);
+        EXPECT_EQ(view->show().gameRunning, 1);
+        EXPECT_EQ(reads(after) - readsBefore, 1);
+    }
+}
+
+TEST_F(ReadAheadViewTest, ClosingTheViewWhileAPictureIsReadStopsTheRead)
+{
+    view.reset();
+    counting.closeGate();
+    make();
+    counting.waitUntilEntered(1);
+    view->closing();
+    view.reset();
+    EXPECT_EQ(counting.aborts(), 1);
+    counting.openGate();
 }
 
 }  // namespace
