@@ -135,9 +135,7 @@ bool BoardView::isChecked(int32_t id) const
 bool BoardView::execute(int32_t id)
 {
     const bool known = runCommand(id);
-    // A new game may have shifted the numbers after it without changing
-    // which number comes next.
-    aimReadAhead(id == cmd::kNew);
+    aimReadAhead();
     return known;
 }
 
@@ -328,7 +326,11 @@ void BoardView::newPicture()
         return;
     request.number = number;
     editor_.finishGesture();
-    if (createGame(store_, request, game_) != CreationResult::Created)
+    const CreationResult created = createGame(store_, request, game_);
+    // Even a failed insert may have moved games up a number, under the
+    // same number that comes next.
+    aimReadAhead(true);
+    if (created != CreationResult::Created)
         return;
     editor_.resetForNewGame();
     // Start the new picture as the show engine would: hidden, then the

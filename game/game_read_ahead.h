@@ -60,8 +60,8 @@ public:
     // The number of the game whose picture is held, 0 while searching or
     // when none is (nothing found, handed out, dropped).
     int32_t heldGame();
-    // Whether a search for exactly these games is running or has ended
-    // with its result still in place (held, or nothing found).
+    // Whether the read-ahead is for exactly these games: searching, or
+    // ended and not dropped since (its picture may have been handed out).
     bool isSearching(const std::string& picturePath, int32_t first, int32_t count);
 
     int load(const std::string& path, RasterImage& image) override;
