@@ -6,6 +6,8 @@
 // Only the encoding is timed: the bytes go to a writer that counts them.
 // Counters: file_MB (file size), pct_raw (size in percent of the 24-bit
 // pixels), MP/s. Pictures are made once, before the first timing.
+// BM_PngRead reads the default and the fast file back from memory: a game's
+// Pic.png is read at every start of its picture.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -127,6 +129,22 @@ void encode(benchmark::State& state, Kind kind, PngWriteSettings settings)
     state.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+void decode(benchmark::State& state, Kind kind, PngWriteSettings settings)
+{
+    std::vector<uint8_t> file;
+    if (gz::saveImageMemoryWith(gz::kImageFormatPng, picture(kind), settings, file) != 0) {
+        state.SkipWithError(gz::imageFileLastError());
+        return;
+    }
+    gz::RasterImage img;
+    for (auto _ : state)
+        if (gz::loadImageMemory(file.data(), file.size(), img) != 0) {
+            state.SkipWithError(gz::imageFileLastError());
+            break;
+        }
+    state.counters["file_MB"] = static_cast<double>(file.size()) / 1e6;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -138,6 +156,13 @@ int main(int argc, char** argv)
                 ->Unit(benchmark::kMillisecond)
                 ->MeasureProcessCPUTime()
                 ->UseRealTime();
+    for (const Picture& p : kPictures) {
+        const std::string name = std::string("BM_PngRead/") + p.name;
+        benchmark::RegisterBenchmark((name + "/L6_default").c_str(), decode, p.kind, gz::kPngDefaultSettings)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((name + "/fast").c_str(), decode, p.kind, gz::kPngFastSettings)
+            ->Unit(benchmark::kMillisecond);
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
