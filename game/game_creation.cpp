@@ -1,5 +1,7 @@
 #include "game/game_creation.h"
 
+#include "game/shrink_to_screen.h"
+
 namespace gz {
 namespace {
 
@@ -58,6 +60,7 @@ CreationResult createGame(GameFolderStore& store, const NewGameRequest& request,
     RasterImage picture;
     if (store.pictures().load(request.pictureFile, picture) != 0)
         return fail(boxes, CreationResult::PictureUnreadable, kMsgPictureUnreadable);
+    const bool shrunk = request.shrinkToScreen && shrinkToScreen(picture);
 
     FileSystem& fs = store.fileSystem();
     const std::string& root = store.picturePath();
@@ -71,7 +74,8 @@ CreationResult createGame(GameFolderStore& store, const NewGameRequest& request,
     std::string picturePath = gamePicturePath(root, target);
     // The game's own picture needs no copy, unless the shift has just moved
     // it on to the next number: the new game always ends with its picture.
-    if (request.pictureFile != picturePath || fs.kind(picturePath) != PathKind::File) {
+    // A shrunk picture is always written: the polygons will be drawn on it.
+    if (shrunk || request.pictureFile != picturePath || fs.kind(picturePath) != PathKind::File) {
         FsStatus s = replaceFileSafely(fs, picturePath, [&](const std::string& temp) {
             return store.pictures().save(temp, picture) == 0;
         });

@@ -8,11 +8,15 @@
 // Before anything else a modified current game is saved (after asking), so
 // its edits are not lost when the new game replaces it. The picture is read
 // before any folder is moved or made, into a separate image: an unreadable
-// picture changes nothing, neither on disk nor in `game`. Pic.png and Pic.txt
-// are replaced safely. On success `game` holds the new picture, question and
-// answer, no polygons, `modified` set, gameNumber = the new number and the
-// picture path as its library; the caller then puts the question into the
-// banner and starts the picture.
+// picture changes nothing, neither on disk nor in `game`. With
+// shrinkToScreen a picture larger than 3840 x 2160 is reduced to fit
+// (game/shrink_to_screen.h) right after reading; without it the picture is
+// taken as it is. Pic.png and Pic.txt are replaced safely; Pic.png goes
+// through the store's PictureFiles (ImageFilePictures writes it quickly).
+// On success `game` holds the new picture, question and answer, no
+// polygons, `modified` set, gameNumber = the new number and the picture
+// path as its library; the caller then puts the question into the banner
+// and starts the picture.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +40,7 @@ struct NewGameRequest {
     std::string answer;
     int32_t mode = 0;
     int32_t number = 1;   // 1..1000 from the dialog; anything is judged here
+    bool shrinkToScreen = false;   // "Großes Bild auf Bildschirmgröße verkleinern"
 };
 
 enum class CreationResult {

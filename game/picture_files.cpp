@@ -11,7 +11,7 @@ int ImageFilePictures::load(const std::string& path, RasterImage& image)
 
 int ImageFilePictures::save(const std::string& path, const RasterImage& image)
 {
-    return saveImageFile(path, image);
+    return saveImageFileWith(path, image, kPngFastSettings);
 }
 
 }  // namespace gz

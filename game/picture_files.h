@@ -19,7 +19,9 @@ public:
     virtual int save(const std::string& path, const RasterImage& image) = 0;
 };
 
-// The image library's own readers and writers, without comments.
+// The image library's own readers and writers, without comments. PNG files
+// (a game's Pic.png) are written with the fast setting: a new game's picture
+// is written while the user waits, and the pixels are the same.
 class ImageFilePictures final : public PictureFiles {
 public:
     int load(const std::string& path, RasterImage& image) override;

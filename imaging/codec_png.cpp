@@ -1,7 +1,9 @@
 #include "imaging/codec_png.h"
 
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -75,6 +77,26 @@ void setGreyPalette(RasterImage& image, int bits)
     for (int i = 0; i < n; ++i) {
         const uint32_t g = static_cast<uint32_t>(i * 255 / (n - 1));
         image.palette()[i] = g << 16 | g << 8 | g;
+    }
+}
+
+static_assert(kPngFilterNone == PNG_FILTER_NONE && kPngFilterSub == PNG_FILTER_SUB && kPngFilterUp == PNG_FILTER_UP &&
+              kPngFilterAverage == PNG_FILTER_AVG && kPngFilterPaeth == PNG_FILTER_PAETH &&
+              kPngFiltersAll == PNG_ALL_FILTERS);
+
+// Only what the settings name is set: untouched, libpng keeps its defaults.
+void applySettings(png_structp png, const PngWriteSettings& settings, bool indexed)
+{
+    if (settings.level >= 0)
+        png_set_compression_level(png, std::min(settings.level, 9));
+    if (settings.filters != kPngFiltersDefault && !indexed)
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, settings.filters & kPngFiltersAll);
+    switch (settings.strategy) {
+    case PngStrategy::Default: break;
+    case PngStrategy::Plain: png_set_compression_strategy(png, Z_DEFAULT_STRATEGY); break;
+    case PngStrategy::Filtered: png_set_compression_strategy(png, Z_FILTERED); break;
+    case PngStrategy::HuffmanOnly: png_set_compression_strategy(png, Z_HUFFMAN_ONLY); break;
+    case PngStrategy::Rle: png_set_compression_strategy(png, Z_RLE); break;
     }
 }
 
@@ -230,7 +252,8 @@ void readPng(ByteReader& in, RasterImage& image, std::string* comment)
     }
 }
 
-void writePng(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment, bool alpha)
+void writePng(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment, bool alpha,
+              const PngWriteSettings& settings)
 {
     if (image.isEmpty())
         throw EGraphicsException("Ungültiges Bild");
@@ -279,6 +302,7 @@ void writePng(ByteWriter& out, const RasterImage& image, std::optional<std::stri
                 png_set_PLTE(g.png, g.info, palette.data(), static_cast<int>(palette.size()));
             if (comment)
                 png_set_text(g.png, g.info, &text, 1);
+            applySettings(g.png, settings, indexed);
             png_write_info(g.png, g.info);
             if (!indexed)
                 png_set_bgr(g.png);

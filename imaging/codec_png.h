@@ -14,6 +14,8 @@
 // Writing: 1/2/4/8-bit pictures as palette PNG of that depth with all 2^bits
 // entries, 32 bits with `alpha` as RGBA, everything else as 8-bit RGB. An
 // empty picture is "Ungültiges Bild"; a short write "Fehler beim Schreiben".
+// `settings` picks zlib level and strategy and the row filters of colour
+// pictures; palette pictures stay unfiltered, as libpng writes them anyway.
 #pragma once
 
 #include <optional>
@@ -21,10 +23,12 @@
 #include <string_view>
 
 #include "imaging/codec_common.h"
+#include "imaging/png_write_settings.h"
 
 namespace gz {
 
 void readPng(ByteReader& in, RasterImage& image, std::string* comment);
-void writePng(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment, bool alpha);
+void writePng(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment, bool alpha,
+              const PngWriteSettings& settings = kPngDefaultSettings);
 
 }  // namespace gz

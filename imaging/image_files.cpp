@@ -125,14 +125,14 @@ struct Writer {
     std::function<EGraphicsException()> writeError;
 };
 
-Writer writerFor(int format)
+Writer writerFor(int format, const PngWriteSettings& png)
 {
     const auto general = [](const char* text) { return [text] { return EGraphicsException(text); }; };
     switch (format) {
     case kImageFormatPng:
         return {format,
-                [](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) {
-                    writePng(o, i, c, g_writerOption >= 0);
+                [png](ByteWriter& o, const RasterImage& i, std::optional<std::string_view> c) {
+                    writePng(o, i, c, g_writerOption >= 0, png);
                 },
                 general("Fehler beim Erzeugen der Datei"), general("Fehler beim Schreiben")};
     case kImageFormatJpeg:
@@ -173,7 +173,7 @@ Writer writerFor(int format)
     }
 }
 
-int saveWith(int format, const RasterImage& image, std::optional<std::string_view> comment,
+int saveWith(int format, const RasterImage& image, std::optional<std::string_view> comment, const PngWriteSettings& png,
              const std::function<ByteWriter*(const Writer&)>& open)
 {
     if (format == kImageFormatUnknown) {
@@ -181,7 +181,7 @@ int saveWith(int format, const RasterImage& image, std::optional<std::string_vie
         return kImageFileUnknownFormat;
     }
     try {
-        const Writer w = writerFor(format);
+        const Writer w = writerFor(format, png);
         if (!w.encode)
             throw EGraphicsException("Kann Format nicht verarbeiten");
         if (image.isEmpty())
@@ -262,8 +262,20 @@ const std::vector<std::string>& readableImagePatterns()
 
 int saveImageFile(const std::string& path, const RasterImage& image, std::optional<std::string_view> comment)
 {
+    return saveImageFileWith(path, image, kPngDefaultSettings, comment);
+}
+
+int saveImageMemory(int format, const RasterImage& image, std::vector<uint8_t>& out,
+                    std::optional<std::string_view> comment)
+{
+    return saveImageMemoryWith(format, image, kPngDefaultSettings, out, comment);
+}
+
+int saveImageFileWith(const std::string& path, const RasterImage& image, const PngWriteSettings& png,
+                      std::optional<std::string_view> comment)
+{
     std::optional<FileWriter> file;
-    return saveWith(imageFormatForFileName(path), image, comment, [&](const Writer& w) -> ByteWriter* {
+    return saveWith(imageFormatForFileName(path), image, comment, png, [&](const Writer& w) -> ByteWriter* {
         file.emplace(path);
         if (!file->isOpen())
             throw w.createError();
@@ -271,11 +283,11 @@ int saveImageFile(const std::string& path, const RasterImage& image, std::option
     });
 }
 
-int saveImageMemory(int format, const RasterImage& image, std::vector<uint8_t>& out,
-                    std::optional<std::string_view> comment)
+int saveImageMemoryWith(int format, const RasterImage& image, const PngWriteSettings& png, std::vector<uint8_t>& out,
+                        std::optional<std::string_view> comment)
 {
     MemoryWriter memory;
-    const int rc = saveWith(format, image, comment, [&](const Writer&) -> ByteWriter* { return &memory; });
+    const int rc = saveWith(format, image, comment, png, [&](const Writer&) -> ByteWriter* { return &memory; });
     if (rc == kImageFileOk)
         out = memory.bytes();
     return rc;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "imaging/format_detect.h"
+#include "imaging/png_write_settings.h"
 #include "imaging/raster_image.h"
 
 namespace gz {
@@ -47,6 +48,13 @@ int saveImageFile(const std::string& path, const RasterImage& image,
 // Encodes into memory in the given format code (ImageFormat).
 int saveImageMemory(int format, const RasterImage& image, std::vector<uint8_t>& out,
                     std::optional<std::string_view> comment = std::nullopt);
+
+// The same, with the PNG writer compressing by `png` instead of libpng's
+// defaults (every other format ignores it).
+int saveImageFileWith(const std::string& path, const RasterImage& image, const PngWriteSettings& png,
+                      std::optional<std::string_view> comment = std::nullopt);
+int saveImageMemoryWith(int format, const RasterImage& image, const PngWriteSettings& png, std::vector<uint8_t>& out,
+                        std::optional<std::string_view> comment = std::nullopt);
 
 // Writer format for a file name, kImageFormatUnknown when the extension is
 // not one of the writer's.

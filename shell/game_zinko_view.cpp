@@ -190,6 +190,7 @@ bool CGameZinkoView::askNewPicture(int32_t& number, NewGameRequest& request)
     request.answer = newPicture_->answer;
     request.mode = newPicture_->mode;
     request.number = newPicture_->number;
+    request.shrinkToScreen = newPicture_->shrinkLarge;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/new_picture_dialog.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -95,6 +96,9 @@ NewPictureDialog::NewPictureDialog(SettingsBackend& settings, QWidget* parent)
     answer_ = new QLineEdit(this);
     answer_->setObjectName("answer");
     grid->addWidget(answer_, 5, 0);
+    shrink_ = new QCheckBox(QString::fromUtf8("Großes Bild auf Bildschirmgröße verkleinern"), this);
+    shrink_->setObjectName("shrink");
+    grid->addWidget(shrink_, 6, 0, 1, 2);
 
     auto* bottom = new QHBoxLayout;
     auto* group = new QGroupBox(QStringLiteral("Modus"), this);
@@ -127,7 +131,7 @@ NewPictureDialog::NewPictureDialog(SettingsBackend& settings, QWidget* parent)
     row->addWidget(ok);
     buttons->addLayout(row);
     bottom->addLayout(buttons);
-    grid->addLayout(bottom, 6, 0, 1, 2);
+    grid->addLayout(bottom, 7, 0, 1, 2);
 }
 
 bool NewPictureDialog::showFor(int32_t n)
@@ -149,6 +153,7 @@ void NewPictureDialog::controlsToFields()
         if (modes_[i]->isChecked())
             mode = i;
     numberText_ = number_->text().toStdString();
+    shrinkLarge = shrink_->isChecked();
 }
 
 void NewPictureDialog::fieldsToControls()
@@ -158,6 +163,7 @@ void NewPictureDialog::fieldsToControls()
     answer_->setText(fromGame(answer));
     modes_[std::clamp(mode, 0, 2)]->setChecked(true);
     number_->setText(QString::fromStdString(numberText_));
+    shrink_->setChecked(shrinkLarge);
 }
 
 void NewPictureDialog::message(const char* text)

@@ -1,8 +1,10 @@
 // "Neues Bild erstellen": picture file (with the recent list NameList),
-// question, answer, mode and game number of a new game. One object lives
-// for the program run, so question, answer and mode of the last use come
-// back. OK checks that the file exists and that question and answer are
-// not empty; the number is cut to 1..1000 and judged by game creation.
+// question, answer, mode, game number and whether a large picture is
+// shrunk to screen size. One object lives for the program run, so
+// question, answer, mode and the shrink choice of the last use come back
+// (the choice starts off). OK checks that the file exists and that
+// question and answer are not empty; the number is cut to 1..1000 and
+// judged by game creation.
 #pragma once
 
 #include <QDialog>
@@ -12,6 +14,7 @@
 
 #include "shell/settings_store.h"
 
+class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -41,6 +44,7 @@ public:
     std::string answer;
     int32_t mode = 0;
     int32_t number = 0;
+    bool shrinkLarge = false;   // "Großes Bild auf Bildschirmgröße verkleinern"
 
     // For tests: the controls.
     RecentNameList* pathBox() const { return path_; }
@@ -48,6 +52,7 @@ public:
     QLineEdit* answerEdit() const { return answer_; }
     QLineEdit* numberEdit() const { return number_; }
     QRadioButton* modeButton(int i) const { return modes_[i]; }
+    QCheckBox* shrinkBox() const { return shrink_; }
 
 public slots:
     void accept() override;
@@ -64,6 +69,7 @@ private:
     QLineEdit* answer_ = nullptr;
     QLineEdit* number_ = nullptr;
     QRadioButton* modes_[3] = {};
+    QCheckBox* shrink_ = nullptr;
     std::string numberText_;
 };
 

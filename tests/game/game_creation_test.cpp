@@ -7,6 +7,7 @@
 #include "game/file_system_faults.h"
 #include "imaging/image_files.h"
 #include "library_fixture.h"
+#include "tests/imaging/image_colours.h"
 
 namespace gz {
 namespace {
@@ -409,6 +410,58 @@ TEST_F(CreationTest, WaitCursorIsShownAndRemoved)
     EXPECT_EQ(boxes.waitCursorChanges, (std::vector<bool>{true, false}));
 }
 
+// Shrinking happens only when asked, and only to pictures that do not fit
+// within 3840 x 2160; the aspect ratio stays. Without the flag every
+// picture is taken as it is.
+TEST_F(CreationTest, LargePicturesShrinkToScreenSizeOnlyWhenAsked)
+{
+    struct Case { const char* what; int w, h; int shrunkW, shrunkH; };
+    const Case cases[] = {
+        {"landscape", 5000, 1000, 3840, 768},
+        {"portrait", 1000, 3000, 720, 2160},
+        {"exactly the screen", 3840, 2160, 3840, 2160},
+        {"one column too wide", 3841, 2160, 3840, 2159},
+        {"one row too high", 3840, 2161, 3838, 2160},
+        {"tiny", 20, 10, 20, 10},
+    };
+    for (const Case& c : cases) {
+        writeAll(source, testing::fakePicture(c.w, c.h, 0x123456));
+        for (bool shrink : {false, true}) {
+            NewGameRequest r = request(2, 1);
+            r.shrinkToScreen = shrink;
+            game = GameContent();
+            ASSERT_EQ(createGame(store, r, game), CreationResult::Created) << c.what;
+            const int w = shrink ? c.shrunkW : c.w, h = shrink ? c.shrunkH : c.h;
+            EXPECT_EQ(game.picture.width(), w) << c.what << " shrink " << shrink;
+            EXPECT_EQ(game.picture.height(), h) << c.what << " shrink " << shrink;
+            EXPECT_EQ(readAll(gamePicturePath(lib.root(), 1)), testing::fakePicture(w, h, 0x123456))
+                << c.what << " shrink " << shrink;
+            EXPECT_EQ(lib.question(1), "Welches Land hat diese Flagge?\nItalien\n");
+        }
+    }
+    EXPECT_EQ(errorShown(), "");
+}
+
+// The game's own Pic.png as the source is not copied onto itself, unless it
+// was shrunk: the file must be the picture the polygons are drawn on.
+TEST_F(CreationTest, TheGamesOwnPictureIsWrittenWhenShrunk)
+{
+    struct Case { int w, h; bool written; };
+    const Case cases[] = {{5000, 1000, true}, {400, 300, false}};
+    for (const Case& c : cases) {
+        lib.addGame(6, c.w, c.h);
+        source = gamePicturePath(lib.root(), 6);
+        pictures.saves.clear();
+        NewGameRequest r = request(2, 6);
+        r.shrinkToScreen = true;
+        ASSERT_EQ(createGame(store, r, game), CreationResult::Created) << c.w;
+        EXPECT_EQ(pictures.saves.size(), c.written ? 1u : 0u) << c.w;
+        EXPECT_EQ(readAll(gamePicturePath(lib.root(), 6)),
+                  testing::fakePicture(game.picture.width(), game.picture.height(), 6))
+            << c.w;
+    }
+}
+
 // With the real codecs: any readable picture becomes a PNG named Pic.png.
 TEST(CreationWithCodecs, SourcePictureIsStoredAsPng)
 {
@@ -444,6 +497,118 @@ TEST(CreationWithCodecs, SourcePictureIsStoredAsPng)
         EXPECT_EQ(store.save(false, game), SaveResult::Saved);   // now it occupies its number
     }
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A photo-like picture: gradients, two edges and noise in every channel.
+RasterImage photoLike(int w, int h)
+{
+    RasterImage img;
+    EXPECT_TRUE(img.create(24, w, h, 0u));
+    uint32_t seed = 99;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const uint32_t noise = seed >> 28;
+            const uint32_t r = (x * 200 / w + noise) & 0xFF, g = (y * 200 / h + noise) & 0xFF;
+            const uint32_t b = (x > w / 3 && y < h / 2 ? 180 : 40) + noise;
+            img.setPixel(x, y, r << 16 | g << 8 | b);
+        }
+    return img;
+}
+
+// Pic.png is written with the fast setting and still holds exactly the
+// game's picture, whatever the source was and whether it was shrunk.
+TEST(CreationWithCodecs, PicPngHoldsTheGamesPictureExactly)
+{
+    TempLibrary lib;
+    PosixFileSystem posix;
+    ImageFilePictures pictures;
+    ScriptedMessageBoxes boxes;
+    GameFolderStore store(posix, pictures, boxes);
+    store.setPicturePath(lib.root() + "/Spiele");
+
+    RasterImage palette;
+    ASSERT_TRUE(palette.create(8, 50, 40, 0u));
+    for (int i = 0; i < 256; ++i)
+        palette.palette()[i] = static_cast<uint32_t>(i * 0x010305);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 50; ++x)
+            palette.setPixel(x, y, static_cast<uint32_t>((x * 7 + y * 3) & 0xFF));
+    struct Case { const char* name; RasterImage picture; bool shrink; int bpp; int w, h; };
+    Case cases[] = {
+        {"photo.png", photoLike(300, 200), false, 24, 300, 200},
+        {"photo.jpg", photoLike(300, 200), false, 24, 300, 200},
+        {"palette.bmp", std::move(palette), true, 8, 50, 40},   // fits: stays 8 bits
+        {"wide.png", photoLike(3900, 30), true, 24, 3840, 30},
+    };
+    for (Case& c : cases) {
+        const std::string src = lib.path(c.name);
+        ASSERT_EQ(saveImageFile(src, c.picture), 0) << c.name;
+        NewGameRequest r;
+        r.pictureFile = src;
+        r.question = "Was ist das?";
+        r.answer = "Ein Bild";
+        r.mode = 2;
+        r.number = 1;
+        r.shrinkToScreen = c.shrink;
+        GameContent game;
+        ASSERT_EQ(createGame(store, r, game), CreationResult::Created) << c.name << " " << imageFileLastError();
+        EXPECT_EQ(game.picture.bitsPerPixel(), c.bpp) << c.name;
+        EXPECT_EQ(game.picture.width(), c.w) << c.name;
+        EXPECT_EQ(game.picture.height(), c.h) << c.name;
+
+        const std::string png = gamePicturePath(store.picturePath(), 1);
+        RasterImage back;
+        ASSERT_EQ(loadImageFile(png, back), 0) << c.name;
+        EXPECT_EQ(back.width(), c.w) << c.name;
+        EXPECT_EQ(back.height(), c.h) << c.name;
+        EXPECT_TRUE(testing::coloursOf(back) == testing::coloursOf(game.picture)) << c.name;
+
+        std::vector<uint8_t> fast;
+        ASSERT_EQ(saveImageMemoryWith(kImageFormatPng, game.picture, kPngFastSettings, fast), 0);
+        EXPECT_TRUE(readAll(png) == std::string(fast.begin(), fast.end())) << c.name << ": not the fast setting";
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A shrunk picture is the large one averaged, not cut or sampled: sharp
+// halves stay sharp halves, a fine grid becomes its mean colour.
+TEST(CreationWithCodecs, ShrunkPictureIsTheAverageOfTheLargeOne)
+{
+    TempLibrary lib;
+    PosixFileSystem posix;
+    ImageFilePictures pictures;
+    ScriptedMessageBoxes boxes;
+    GameFolderStore store(posix, pictures, boxes);
+    store.setPicturePath(lib.root() + "/Spiele");
+
+    // Left half red, right half a one-pixel black and white grid.
+    RasterImage big;
+    ASSERT_TRUE(big.create(24, 7680, 40, 0xFF0000u));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 3840; x < 7680; ++x)
+            big.setPixel(x, y, (x + y) % 2 ? 0xFFFFFFu : 0u);
+    const std::string src = lib.path("big.png");
+    ASSERT_EQ(saveImageFile(src, big), 0);
+    NewGameRequest r;
+    r.pictureFile = src;
+    r.question = "Halb rot?";
+    r.answer = "Ja";
+    r.mode = 0;
+    r.shrinkToScreen = true;
+    GameContent game;
+    ASSERT_EQ(createGame(store, r, game), CreationResult::Created);
+    ASSERT_EQ(game.picture.width(), 3840);
+    ASSERT_EQ(game.picture.height(), 20);
+    for (int y : {0, 10, 19}) {
+        EXPECT_EQ(game.picture.colourAt(0, y) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(game.picture.colourAt(1919, y) & 0xFFFFFF, 0xFF0000u);
+        for (int x : {1920, 3000, 3839}) {
+            const uint32_t c = game.picture.colourAt(x, y) & 0xFFFFFF;
+            EXPECT_NEAR(static_cast<int>(c & 0xFF), 127, 1) << x << "," << y;
+            EXPECT_EQ(c, (c & 0xFF) * 0x010101u) << x << "," << y;
+        }
+    }
 }
 
 }  // namespace

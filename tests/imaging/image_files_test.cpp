@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,52 @@ TEST(PngFiles, NameExtensionDoesNotMatterForLoading)
     EXPECT_EQ(coloursOf(back), coloursOf(src));
     std::remove(path.c_str());
     std::remove(tempPath("x.png").c_str());
+}
+
+// A smooth picture with edges, so that every row filter has something to
+// choose: a gradient, two blocks and a diagonal line.
+RasterImage drawnForPinning()
+{
+    RasterImage img;
+    EXPECT_TRUE(img.create(24, 96, 64, 0u));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 96; ++x)
+            img.setPixel(x, y, static_cast<uint32_t>((x * 2) << 16 | (y * 3) << 8 | ((x + y) & 0xFF)));
+    img.fillRect(10, 8, 30, 20, 0x2A9D8F);
+    img.fillRect(50, 30, 40, 30, 0xF4A261);
+    const RasterPoint line[2] = {{0, 63}, {95, 0}};
+    img.fillPolygon(line, 2, 0x111111);
+    return img;
+}
+
+// Other callers rely on saveImageFile's PNG files as they are: libpng's
+// default compression and filters. Size and CRC-32 of the whole file (as
+// written before the game library got its faster setting) pin the bytes, so
+// that setting cannot leak into the ordinary writer.
+TEST(PngFiles, OrdinaryOutputKeepsItsBytes)
+{
+    struct Case {
+        const char* what;
+        RasterImage picture;
+        std::optional<std::string_view> comment;
+        std::size_t size;
+        uint32_t crc;
+    };
+    Case cases[] = {
+        {"drawn 24 bits", drawnForPinning(), std::nullopt, 990, 1228336273u},
+        {"palette with comment", pattern(8, 33, 9), "Wer malte das?", 1188, 3084557839u},
+        {"photo-like noise", pattern(24, 40, 30), std::nullopt, 2520, 2769505437u},
+    };
+    for (const Case& c : cases) {
+        Bytes file;
+        ASSERT_EQ(saveImageMemory(kImageFormatPng, c.picture, file, c.comment), kImageFileOk) << c.what;
+        const std::string path = tempPath("pinned.png");
+        ASSERT_EQ(saveImageFile(path, c.picture, c.comment), kImageFileOk) << c.what;
+        EXPECT_EQ(readFile(path), file) << c.what;
+        std::remove(path.c_str());
+        EXPECT_EQ(file.size(), c.size) << c.what;
+        EXPECT_EQ(crc32(0, file.data(), static_cast<uInt>(file.size())), c.crc) << c.what;
+    }
 }
 
 // --- JPEG ----------------------------------------------------------------

@@ -1,7 +1,9 @@
 // The whole program as a user starts it: the real main window over a copy
 // of the demo library, driven by keys and the toolbar.
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QDir>
@@ -14,14 +16,19 @@
 #include <filesystem>
 #include <thread>
 
+#include "game/game_store.h"
+#include "imaging/image_files.h"
 #include "shell/board_canvas_widget.h"
 #include "shell/game_zinko_app.h"
 #include "shell/game_zinko_view.h"
 #include "shell/main_frame.h"
 #include "shell/message_client.h"
+#include "shell/new_picture_dialog.h"
 #include "shell/settings_memory.h"
 #include "shell/tool_bar.h"
 #include "show/command_ids.h"
+#include "tests/uikit/modal_driver.h"
+#include "uikit/recent_name_list.h"
 
 namespace gz {
 namespace {
@@ -161,6 +168,41 @@ TEST_F(ApplicationTest, EditInDrawModeThenCtrlSSaves)
     EXPECT_FALSE(board().game().modified);
     EXPECT_NE(svgText(), before);
     board().game().modified = false;   // a failure above must not leave the exit question open
+}
+
+// "Neu" with the shrink choice: the new game gets the picture reduced to
+// screen size; without it, the picture as it is.
+TEST_F(ApplicationTest, NewPictureShrinksALargePictureWhenTicked)
+{
+    QComboBox* sel = app->frame()->toolBar()->modeSelector();
+    sel->setCurrentIndex(1);
+    emit sel->activated(1);   // "Zeichnen"
+    QTest::qWait(50);
+    ASSERT_EQ(board().engine().viewMode(), ViewMode::Draw);
+    RasterImage wide;
+    ASSERT_TRUE(wide.create(24, 4000, 50, 0x3060C0u));
+    const std::string picture = tmp.path().toStdString() + "/breit.png";
+    ASSERT_EQ(saveImageFile(picture, wide), 0);
+
+    struct Case { bool shrink; int width; int height; };
+    const Case cases[] = {{true, 3840, 48}, {false, 4000, 50}};
+    for (const Case& c : cases) {
+        gz::testing::whenModal<NewPictureDialog>([&](NewPictureDialog* d) {
+            d->pathBox()->setEditText(QString::fromStdString(picture));
+            d->questionEdit()->setText(QStringLiteral("Wie breit?"));
+            d->answerEdit()->setText(QStringLiteral("Sehr"));
+            d->shrinkBox()->setChecked(c.shrink);
+            QTest::keyClick(d->answerEdit(), Qt::Key_Return);
+        });
+        app->frame()->dispatchCommand(cmd::kNew);
+        EXPECT_STREQ(board().game().question, "Wie breit?");
+        EXPECT_EQ(board().game().picture.width(), c.width) << c.shrink;
+        EXPECT_EQ(board().game().picture.height(), c.height) << c.shrink;
+        RasterImage stored;
+        ASSERT_EQ(loadImageFile(gamePicturePath(library, board().game().gameNumber), stored), 0);
+        EXPECT_EQ(stored.width(), c.width) << c.shrink;
+        board().game().modified = false;   // no question at the next creation or at exit
+    }
 }
 
 TEST_F(ApplicationTest, SettingsSurviveARestart)

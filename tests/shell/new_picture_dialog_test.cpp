@@ -1,5 +1,6 @@
 #include "shell/new_picture_dialog.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -91,6 +92,53 @@ TEST_F(NewPictureDialogTest, OpensWithTheMostRecentPictureAndStoresTheUsedOneFir
         d->reject();
     });
     EXPECT_FALSE(dialog->showFor(8));
+}
+
+// The shrink choice starts off, comes back after OK like the mode, and a
+// change given up with Cancel is forgotten like the mode's.
+TEST_F(NewPictureDialogTest, ShrinkChoiceIsRememberedLikeTheMode)
+{
+    QCheckBox* box = dialog->shrinkBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QString::fromUtf8("Großes Bild auf Bildschirmgröße verkleinern"));
+    EXPECT_FALSE(box->isChecked());
+
+    struct Step { bool shrink; int mode; bool ok; bool shownShrink; int shownMode; };
+    const Step steps[] = {
+        {true, 1, true, false, 0},     // first use: off
+        {false, 2, false, true, 1},    // comes back ticked; the cancelled change is lost
+        {false, 2, true, true, 1},
+        {true, 0, false, false, 2},
+        {false, 0, true, false, 2},
+    };
+    bool kept = false;
+    int keptMode = 0;
+    for (const Step& s : steps) {
+        bool shownShrink = !s.shownShrink;
+        int shownMode = -1;
+        whenModal<NewPictureDialog>([&](NewPictureDialog* d) {
+            shownShrink = d->shrinkBox()->isChecked();
+            for (int i = 0; i < 3; ++i)
+                if (d->modeButton(i)->isChecked())
+                    shownMode = i;
+            d->shrinkBox()->setChecked(s.shrink);
+            d->modeButton(s.mode)->setChecked(true);
+            if (s.ok)
+                fill(d, pic("a.png"), "Frage", "Antwort");
+            else
+                QTest::keyClick(d->questionEdit(), Qt::Key_Escape);
+        });
+        const int step = static_cast<int>(&s - steps);
+        EXPECT_EQ(dialog->showFor(1), s.ok) << step;
+        EXPECT_EQ(shownShrink, s.shownShrink) << step;
+        EXPECT_EQ(shownMode, s.shownMode) << step;
+        if (s.ok) {
+            kept = s.shrink;
+            keptMode = s.mode;
+        }
+        EXPECT_EQ(dialog->shrinkLarge, kept) << step;
+        EXPECT_EQ(dialog->mode, keptMode) << step;
+    }
 }
 
 TEST_F(NewPictureDialogTest, CancelStoresNothing)
