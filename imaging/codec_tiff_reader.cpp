@@ -269,7 +269,7 @@ void readSamples(TIFF* tif, const Layout& l, RasterImage& image)
             } else {
                 const int bytes = l.depth / 8;
                 for (uint32_t x = 0; x < l.width; ++x, out += bytes) {
-                    uint32_t c[3];
+                    uint32_t c[3] = {};
                     for (int k = 0; k < l.colours; ++k)
                         c[k] = inverted ? top - sample(r, x, k) : sample(r, x, k);
                     if (l.colours == 1)

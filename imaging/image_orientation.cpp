@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "imaging/codec_common.h"
 
@@ -11,8 +12,8 @@ namespace gz {
 
 namespace {
 
-// Where target pixel (x, y) comes from: sx = ax*x + bx*y + cx and
-// sy = ay*x + by*y + cy, with the constants from the source size.
+// Where target pixel (x, y) of a quarter turn or diagonal mirror comes
+// from: sx = ax*x + bx*y + cx and sy = ay*x + by*y + cy.
 struct Mapping {
     int ax, bx, cx;
     int ay, by, cy;
@@ -21,14 +22,10 @@ struct Mapping {
 Mapping mappingFor(int orientation, int w, int h)
 {
     switch (orientation) {
-    case 2: return {-1, 0, w - 1, 0, 1, 0};
-    case 3: return {-1, 0, w - 1, 0, -1, h - 1};
-    case 4: return {1, 0, 0, 0, -1, h - 1};
     case 5: return {0, 1, 0, 1, 0, 0};
     case 6: return {0, 1, 0, -1, 0, h - 1};
     case 7: return {0, -1, w - 1, -1, 0, h - 1};
-    case 8: return {0, -1, w - 1, 1, 0, 0};
-    default: return {1, 0, 0, 0, 1, 0};
+    default: return {0, -1, w - 1, 1, 0, 0};   // 8
     }
 }
 
@@ -69,15 +66,61 @@ void turnPixels(const RasterImage& src, RasterImage& dst, const Mapping& m)
             dst.setPixel(x, y, src.pixel(m.ax * x + m.bx * y + m.cx, m.ay * x + m.by * y + m.cy));
 }
 
+// Mirrors in place, without a second picture: rows swap top for bottom,
+// pixels left for right.
+void mirrorVertically(RasterImage& image)
+{
+    std::vector<uint8_t> row(static_cast<std::size_t>(image.stride()));
+    for (int y = 0, z = image.height() - 1; y < z; ++y, --z) {
+        std::memcpy(row.data(), image.row(y), row.size());
+        std::memcpy(image.row(y), image.row(z), row.size());
+        std::memcpy(image.row(z), row.data(), row.size());
+    }
+}
+
+template <int B>
+void mirrorBytes(RasterImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        uint8_t* row = image.row(y);
+        for (int x = 0, z = image.width() - 1; x < z; ++x, --z)
+            std::swap_ranges(row + x * B, row + x * B + B, row + z * B);
+    }
+}
+
+void mirrorHorizontally(RasterImage& image)
+{
+    switch (image.bitsPerPixel()) {
+    case 8: mirrorBytes<1>(image); return;
+    case 15:
+    case 16: mirrorBytes<2>(image); return;
+    case 24: mirrorBytes<3>(image); return;
+    case 32: mirrorBytes<4>(image); return;
+    default: break;
+    }
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0, z = image.width() - 1; x < z; ++x, --z) {
+            const uint32_t left = image.pixel(x, y);
+            image.setPixel(x, y, image.pixel(z, y));
+            image.setPixel(z, y, left);
+        }
+}
+
 }  // namespace
 
 void orientImage(RasterImage& image, int orientation)
 {
     if (orientation < 2 || orientation > 8 || image.isEmpty())
         return;
-    const bool swap = orientation >= 5;
-    const int w = swap ? image.height() : image.width();
-    const int h = swap ? image.width() : image.height();
+    if (orientation <= 4) {
+        if (orientation != 4)
+            mirrorHorizontally(image);
+        if (orientation != 2)
+            mirrorVertically(image);
+        return;
+    }
+    const int w = image.height();
+    const int h = image.width();
     RasterImage turned;
     codec::createImage(turned, image.bitsPerPixel(), w, h);
     std::copy(image.palette(), image.palette() + std::min(image.paletteSize(), turned.paletteSize()),

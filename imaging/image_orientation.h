@@ -10,9 +10,10 @@
 //
 // orientImage works on every depth RasterImage has and moves pixel values
 // as they are, so palette indexes, the palette and alpha survive unchanged.
-// 1 and codes outside 1..8 leave the picture alone. The turned copy is made
-// under the codecs' memory limit; when it cannot be made the function
-// throws (EGraphicsPicSize, EGraphicsMemory) and the picture is unchanged.
+// 1 and codes outside 1..8 leave the picture alone. 2..4 mirror in place;
+// 5..8 build the turned picture beside the old one, under the codecs'
+// memory limit. When that cannot be made the function throws
+// (EGraphicsPicSize, EGraphicsMemory) and the picture is unchanged.
 #pragma once
 
 #include "imaging/raster_image.h"
