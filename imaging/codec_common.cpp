@@ -184,6 +184,18 @@ uint32_t readBe32(ByteReader& in, const EGraphicsException& error)
     return be32(b);
 }
 
+std::vector<uint8_t> readWhole(ByteReader& in, const EGraphicsException& error)
+{
+    const uint64_t size = in.size();
+    if (size > g_memoryLimit)
+        throw EGraphicsPicSize();
+    if (!in.seek(0))
+        throw error;
+    std::vector<uint8_t> data(static_cast<std::size_t>(size));
+    readExact(in, data.data(), data.size(), error);
+    return data;
+}
+
 void putLe16(std::vector<uint8_t>& out, uint32_t v)
 {
     out.push_back(static_cast<uint8_t>(v));

@@ -128,6 +128,11 @@ uint32_t readLe32(ByteReader& in, const EGraphicsException& error);
 uint16_t readBe16(ByteReader& in, const EGraphicsException& error);
 uint32_t readBe32(ByteReader& in, const EGraphicsException& error);
 
+// The whole source from position 0, for libraries that want the file in
+// memory. A source larger than the memory limit is EGraphicsPicSize before
+// anything is allocated; a short read throws `error`.
+std::vector<uint8_t> readWhole(ByteReader& in, const EGraphicsException& error);
+
 // Value of a hexadecimal digit; -1 for anything else (also end of file).
 inline int hexDigitValue(int c)
 {

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/exif_orientation.h"
+
 namespace gz {
 
 namespace {
@@ -143,7 +145,7 @@ EJpegError::EJpegError(int code) : EGraphicsException(jpegErrorText(code)) {}
 
 EJpegError jpegWriteError() { return EJpegError(JERR_FILE_WRITE); }
 
-void readJpeg(ByteReader& in, RasterImage& image, std::string* comment)
+void readJpeg(ByteReader& in, RasterImage& image, std::string* comment, int* orientation)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -167,6 +169,8 @@ void readJpeg(ByteReader& in, RasterImage& image, std::string* comment)
 
     if (!guarded(err, [&] {
             jpeg_save_markers(&cinfo, JPEG_COM, 4096);
+            if (orientation)
+                jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
             jpeg_read_header(&cinfo, TRUE);
         }))
         throw EJpegError(err.code);
@@ -208,6 +212,16 @@ void readJpeg(ByteReader& in, RasterImage& image, std::string* comment)
         for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next)
             if (m->marker == JPEG_COM && m->data)
                 comment->append(reinterpret_cast<const char*>(m->data), m->data_length);
+    }
+    if (orientation) {
+        // APP1 also carries XMP; the Exif one names itself.
+        *orientation = 0;
+        for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next)
+            if (m->marker == JPEG_APP0 + 1 && m->data && m->data_length >= 6 &&
+                std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+                *orientation = exifOrientation(m->data, m->data_length);
+                break;
+            }
     }
 
     if (!guarded(err, [&] { jpeg_start_decompress(&cinfo); }))

@@ -3,7 +3,9 @@
 // Reading: greyscale and three-component files become 24-bit pictures in
 // blue-green-red order (grey written to all three channels); CMYK/YCCK
 // files are converted to 24-bit RGB as well (Adobe's inverted CMYK). The
-// comment is all COM markers joined (each kept up to 4096 bytes).
+// comment is all COM markers joined (each kept up to 4096 bytes). With
+// `orientation`, it receives the orientation of the first APP1 "Exif"
+// marker (0 without one); the picture itself is left as stored.
 // libjpeg's fatal errors raise EJpegError "Fehler %i beim Laden der Jpeg
 // Datei" with libjpeg's message code; a progress abort raises EJpegAbort.
 // Corrupt-data warnings are not fatal: libjpeg fills what is missing.
@@ -47,7 +49,7 @@ public:
 
 constexpr int kJpegWriteQuality = 90;
 
-void readJpeg(ByteReader& in, RasterImage& image, std::string* comment);
+void readJpeg(ByteReader& in, RasterImage& image, std::string* comment, int* orientation = nullptr);
 void writeJpeg(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment,
                int quality = kJpegWriteQuality);
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/exif_orientation.h"
+
 namespace gz {
 
 namespace {
@@ -107,7 +109,7 @@ uint32_t indexAt(const RasterImage& image, int x, int y)
 
 }  // namespace
 
-void readPng(ByteReader& in, RasterImage& image, std::string* comment)
+void readPng(ByteReader& in, RasterImage& image, std::string* comment, int* orientation)
 {
     PngIo io;
     io.in = &in;
@@ -207,6 +209,12 @@ void readPng(ByteReader& in, RasterImage& image, std::string* comment)
     // Text chunks after the pixels; a damaged tail after complete pixels
     // costs only those chunks.
     guarded(g.png, [&] { png_read_end(g.png, g.info); });
+    if (orientation) {
+        // eXIf may stand before or after the pixels; both are read by now.
+        png_bytep exif = nullptr;
+        png_uint_32 exifSize = 0;
+        *orientation = png_get_eXIf_1(g.png, g.info, &exifSize, &exif) && exif ? exifOrientation(exif, exifSize) : 0;
+    }
     if (comment) {
         png_textp text = nullptr;
         int count = 0;

@@ -7,6 +7,8 @@
 // 16-bit samples are cut to 8. Grey files keep bit depths 1..8 as indexed
 // pictures with a grey palette; grey with alpha becomes 32 bits.
 // The comment is the last text chunk keyed "Comment", else the first one.
+// With `orientation`, it receives the EXIF orientation of an eXIf chunk (0
+// without one); the picture itself is left as stored.
 // Errors: EGraphicsException with libpng's message, "Fehler beim Lesen" on
 // a short read, "Interner Fehler"/"Zu wenig Speicher" when libpng cannot
 // start, "Das Format wird nicht unterstützt" for a zero size.
@@ -27,7 +29,7 @@
 
 namespace gz {
 
-void readPng(ByteReader& in, RasterImage& image, std::string* comment);
+void readPng(ByteReader& in, RasterImage& image, std::string* comment, int* orientation = nullptr);
 void writePng(ByteWriter& out, const RasterImage& image, std::optional<std::string_view> comment, bool alpha,
               const PngWriteSettings& settings = kPngDefaultSettings);
 

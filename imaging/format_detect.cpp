@@ -18,6 +18,32 @@ bool contains(std::string_view text, std::string_view needle)
     return text.find(needle) != std::string_view::npos;
 }
 
+// An ISO base media file starts with its "ftyp" box: size, "ftyp", the major
+// brand, a version, then compatible brands up to the box's end. AVIF wins
+// over the general HEIF brands, since AVIF files name "mif1" too.
+int isoBrandFormat(const uint8_t* head, std::size_t n)
+{
+    if (n < 16 || std::memcmp(head + 4, "ftyp", 4) != 0)
+        return kImageFormatUnknown;
+    const uint32_t box = static_cast<uint32_t>(head[0]) << 24 | static_cast<uint32_t>(head[1]) << 16 |
+                         static_cast<uint32_t>(head[2]) << 8 | head[3];
+    if (box < 16)
+        return kImageFormatUnknown;
+    const std::size_t end = std::min<std::size_t>(box, n);
+    static const char* const kAvif[] = {"avif", "avis"};
+    static const char* const kHeif[] = {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"};
+    int found = kImageFormatUnknown;
+    for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {   // the version is no brand
+        for (const char* b : kAvif)
+            if (std::memcmp(head + at, b, 4) == 0)
+                return kImageFormatAvif;
+        for (const char* b : kHeif)
+            if (std::memcmp(head + at, b, 4) == 0)
+                found = kImageFormatHeif;
+    }
+    return found;
+}
+
 }  // namespace
 
 FormatCandidates detectImageFormatCandidates(const uint8_t* head, std::size_t size)
@@ -27,7 +53,7 @@ FormatCandidates detectImageFormatCandidates(const uint8_t* head, std::size_t si
     if (!head || n == 0)
         return found;
     // Matches in test order; a later one outranks the earlier ones.
-    int matched[16];
+    int matched[32];
     int matches = 0;
     const auto match = [&](int format) { matched[matches++] = format; };
 
@@ -68,6 +94,11 @@ FormatCandidates detectImageFormatCandidates(const uint8_t* head, std::size_t si
         match(kImageFormatPnm);
     if (n >= 8 && buf[4] == ' ' && buf[5] == ' ' && buf[6] == ' ' && (buf[7] == 6 || buf[7] == 7))
         match(kImageFormatXwd);
+    // Exact container signatures last, on the raw bytes.
+    if (n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WEBP", 4) == 0)
+        match(kImageFormatWebp);
+    if (const int iso = isoBrandFormat(head, n); iso != kImageFormatUnknown)
+        match(iso);
     for (int i = matches - 1; i >= 0; --i) {
         bool seen = false;
         for (int k = 0; k < found.count; ++k)

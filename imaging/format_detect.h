@@ -1,7 +1,10 @@
 // Picture format detection from the first bytes of a file. Only the first
 // 64 bytes count; a shorter head is tested on what there is. The tests run
 // in a fixed order and a later match replaces an earlier one, so a "BM" file
-// that mentions "JFIF" early on is taken for JPEG.
+// that mentions "JFIF" early on is taken for JPEG. The container tests of
+// WebP ("RIFF" size "WEBP") and HEIF/AVIF (an ISO "ftyp" box naming one of
+// their brands) come last: their signatures are exact, and the text
+// searches that run before them also hit their binary headers.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +25,13 @@ enum ImageFormat : int {
     kImageFormatEps = 8,
     kImageFormatTls = 9,
     kImageFormatIco = 10,
+    kImageFormatWebp = 11,
+    kImageFormatHeif = 12,   // HEIC and other HEIF files
+    kImageFormatAvif = 13,
 };
+
+// Number of format codes (0 .. kImageFormatCount - 1).
+constexpr int kImageFormatCount = 14;
 
 constexpr std::size_t kFormatProbeSize = 64;
 
@@ -36,7 +45,7 @@ int detectImageFormat(const uint8_t* head, std::size_t size);
 // pictures, so the loader falls back on these when the winner's reader
 // refuses the file.
 struct FormatCandidates {
-    int formats[11] = {};
+    int formats[kImageFormatCount] = {};
     int count = 0;
 };
 FormatCandidates detectImageFormatCandidates(const uint8_t* head, std::size_t size);

@@ -10,14 +10,17 @@
 #include "imaging/codec_common.h"
 #include "imaging/codec_eps.h"
 #include "imaging/codec_gif.h"
+#include "imaging/codec_heif.h"
 #include "imaging/codec_ico.h"
 #include "imaging/codec_jpeg.h"
 #include "imaging/codec_png.h"
 #include "imaging/codec_pnm.h"
 #include "imaging/codec_tiff.h"
 #include "imaging/codec_tls.h"
+#include "imaging/codec_webp.h"
 #include "imaging/codec_xpm.h"
 #include "imaging/codec_xwd.h"
+#include "imaging/image_orientation.h"
 
 namespace gz {
 
@@ -32,14 +35,19 @@ void setLastError(const char* text)
     g_lastError[sizeof g_lastError - 1] = '\0';
 }
 
-void readFormat(int format, ByteReader& in, RasterImage& image, std::string* comment)
+// Reads the picture as stored; `orientation` receives the turn its file
+// records (0 or 1 for none).
+void readFormat(int format, ByteReader& in, RasterImage& image, std::string* comment, int* orientation)
 {
     switch (format) {
     case kImageFormatBmp: readBmp(in, image); break;
-    case kImageFormatJpeg: readJpeg(in, image, comment); break;
+    case kImageFormatJpeg: readJpeg(in, image, comment, orientation); break;
     case kImageFormatGif: readGif(in, image, comment); break;
-    case kImageFormatPng: readPng(in, image, comment); break;
-    case kImageFormatTiff: readTiff(in, image); break;
+    case kImageFormatPng: readPng(in, image, comment, orientation); break;
+    case kImageFormatTiff: readTiff(in, image, orientation); break;
+    case kImageFormatWebp: readWebp(in, image, orientation); break;
+    case kImageFormatHeif:
+    case kImageFormatAvif: readHeif(in, image, orientation); break;
     case kImageFormatXpm: readXpm(in, image); break;
     case kImageFormatXwd: readXwd(in, image); break;
     case kImageFormatPnm: readPnm(in, image); break;
@@ -60,9 +68,12 @@ int readAs(int format, ByteReader& in, RasterImage& image, std::string* comment,
         std::string text;
         if (!in.seek(0))
             throw EGraphicsException("Fehler beim Lesen");
-        readFormat(format, in, image, comment ? &text : nullptr);
+        int orientation = 0;
+        readFormat(format, in, image, comment ? &text : nullptr, &orientation);
         if (image.isEmpty())
             throw EGraphicsException("Das Format wird nicht unterstützt");
+        // Stored and shown as the camera saw it.
+        orientImage(image, orientation);
         if (comment)
             *comment = std::move(text);
         return kImageFileOk;
@@ -255,7 +266,8 @@ const std::vector<std::string>& readableImagePatterns()
     // The usual names of every format the detection knows.
     static const std::vector<std::string> patterns = {
         "*.png", "*.jpg", "*.jpeg", "*.jpe", "*.gif", "*.bmp", "*.dib", "*.tif", "*.tiff", "*.xpm", "*.xwd",
-        "*.pnm", "*.pbm", "*.pgm", "*.ppm", "*.eps", "*.ps",  "*.ico", "*.cur", "*.tlsp",
+        "*.pnm", "*.pbm", "*.pgm", "*.ppm", "*.eps", "*.ps",  "*.ico", "*.cur", "*.tlsp", "*.webp",
+        "*.heic", "*.heif", "*.avif",
     };
     return patterns;
 }

@@ -5,6 +5,9 @@
 // (case ignored). Neither lets anything escape: every failure becomes a
 // negative result and its German message in imageFileLastError().
 //
+// A picture whose file records a camera orientation (EXIF in JPEG, PNG,
+// WebP and HEIF; TIFF's Orientation tag) is turned upright while loading.
+//
 // A failed load leaves `image` as it was before the call (its old picture
 // and state); a failed save may leave a partly written file behind.
 #pragma once

@@ -27,6 +27,12 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes bytesOf(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
+Bytes cat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 std::string tempPath(const std::string& name) { return ::testing::TempDir() + "gz_image_files_" + name; }
 
 void writeFile(const std::string& path, const Bytes& data)
@@ -65,6 +71,28 @@ using testing::coloursOf;
 
 // Starts like a BMP but names JFIF early, so the JPEG test wins.
 Bytes bmpWithJfif() { return {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 'J', 'F', 'I', 'F'}; }
+
+// An ISO "ftyp" box: its size, the major brand, a version, the compatible brands.
+Bytes ftyp(const char* major, const char* version, std::initializer_list<const char*> compatible)
+{
+    Bytes b;
+    codec::putBe32(b, static_cast<uint32_t>(16 + 4 * compatible.size()));
+    for (const char* part : {"ftyp", major, version})
+        b.insert(b.end(), part, part + 4);
+    for (const char* brand : compatible)
+        b.insert(b.end(), brand, brand + 4);
+    return b;
+}
+
+Bytes riff(const char* form, uint32_t size)
+{
+    Bytes b = bytesOf("RIFF");
+    codec::putLe32(b, size);
+    b.insert(b.end(), form, form + 4);
+    for (char c : std::string("VP8L"))
+        b.push_back(static_cast<uint8_t>(c));
+    return b;
+}
 
 // --- detection ---------------------------------------------------------------
 
@@ -108,6 +136,21 @@ TEST(ImageFormatDetection, FirstBytesDecideAndLaterTestsWin)
         {"empty", {}, kImageFormatUnknown},
         {"text", bytesOf("hello world"), kImageFormatUnknown},
         {"PNG signature cut short", bytesOf("\x89PN"), kImageFormatUnknown},
+        {"WebP", riff("WEBP", 200), kImageFormatWebp},
+        {"RIFF of a sound", riff("WAVE", 200), kImageFormatUnknown},
+        {"RIFF cut before its form", bytesOf("RIFF\x10\x00\x00\x00WEB"), kImageFormatUnknown},
+        {"HEIC", ftyp("heic", "\0\0\0\0", {"mif1", "heic"}), kImageFormatHeif},
+        {"HEIF sequence", ftyp("msf1", "\0\0\0\0", {}), kImageFormatHeif},
+        {"HEIF named only among the compatible brands", ftyp("MiHE", "\0\0\0\0", {"MiPr", "miaf", "mif1"}),
+         kImageFormatHeif},
+        {"AVIF", ftyp("avif", "\0\0\0\0", {"mif1", "miaf"}), kImageFormatAvif},
+        {"AVIF behind a general HEIF brand", ftyp("mif1", "\0\0\0\0", {"mif1", "avif"}), kImageFormatAvif},
+        {"AVIF sequence", ftyp("avis", "\0\0\0\0", {}), kImageFormatAvif},
+        {"MP4 video", ftyp("isom", "\0\0\2\0", {"isom", "mp41"}), kImageFormatUnknown},
+        {"a version is no brand", ftyp("isom", "heic", {"mp41"}), kImageFormatUnknown},
+        {"brand past the end of the box", cat(ftyp("isom", "\0\0\0\0", {}), bytesOf("heic")), kImageFormatUnknown},
+        {"ftyp box too short for a brand", {0, 0, 0, 12, 'f', 't', 'y', 'p', 'h', 'e', 'i', 'c', 0, 0, 0, 0},
+         kImageFormatUnknown},
     };
     for (const Case& c : cases)
         EXPECT_EQ(detectImageFormat(c.head.data(), c.head.size()), c.format) << c.what;
@@ -123,6 +166,13 @@ TEST(ImageFormatDetection, CandidatesListTheWinnerFirstThenEarlierMatches)
         {"BM with JFIF", bmpWithJfif(), {kImageFormatJpeg, kImageFormatBmp}},
         {"PNG whose text says char", pngChar, {kImageFormatXpm, kImageFormatPng}},
         {"JPEG start bytes counted once", xpmJfifJpeg, {kImageFormatJpeg, kImageFormatXpm}},
+        // The container signatures come last and win over the text searches
+        // and the loose XWD test that their binary headers also meet.
+        {"WebP whose chunk says JFIF", cat(riff("WEBP", 200), bytesOf("JFIF")), {kImageFormatWebp, kImageFormatJpeg}},
+        {"WebP of 96 MiB looks like XWD", riff("WEBP", 0x06000000), {kImageFormatWebp, kImageFormatXwd}},
+        {"HEIC naming the brand char", ftyp("heic", "\0\0\0\0", {"mif1", "char"}), {kImageFormatHeif, kImageFormatXpm}},
+        {"AVIF naming XPM and JFIF", ftyp("avif", "\0\0\0\0", {"XPM ", "JFIF"}),
+         {kImageFormatAvif, kImageFormatXpm, kImageFormatJpeg}},
         {"nothing", bytesOf("hello"), {}},
     };
     for (const Case& c : cases) {
@@ -766,9 +816,11 @@ TEST(TiffFiles, BaselineStripsUncompressedAndPackBits)
     EXPECT_EQ(b.bitsPerPixel(), 8);
     EXPECT_EQ(coloursOf(b), (std::vector<uint32_t>{0x808080, 0x808080, 0x808080, 0xFFFFFF}));
 
-    const Bytes lzw = tiffFile(false, {{256, 3, 1, 1}, {257, 3, 1, 1}, {259, 3, 1, 5}, {273, 4, 1, 0}}, {});
+    // A compression no TIFF library knows.
+    const Bytes unknown =
+        tiffFile(false, {{256, 3, 1, 1}, {257, 3, 1, 1}, {259, 3, 1, 40000}, {273, 4, 1, 0}, {279, 4, 1, 1}}, {0});
     RasterImage c;
-    EXPECT_EQ(loadImageMemory(lzw.data(), lzw.size(), c), kImageFileLibraryError);
+    EXPECT_EQ(loadImageMemory(unknown.data(), unknown.size(), c), kImageFileLibraryError);
     EXPECT_STREQ(imageFileLastError(), "Modus ist nicht unterstützt");
 }
 
@@ -1053,6 +1105,31 @@ TEST(ImageFileErrors, CrashersAndCorpusLoadWithoutHarm)
     }
     setImageMemoryLimit(std::size_t{1} << 30);
     EXPECT_GT(files, 0);
+}
+
+// The corpus samples made by gz_make_picture_samples are good files: each
+// loads, turned where its file says so.
+TEST(ImageFileErrors, CorpusSamplesOfTheLibraryFormatsLoad)
+{
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(GZ_TEST_DATA_DIR "/../../fuzz/corpus/image_files")) {
+        const std::string name = entry.path().filename().string();
+        const bool sample = name.rfind("webp_", 0) == 0 || name.rfind("heic_", 0) == 0 ||
+                            name.rfind("avif_", 0) == 0 || name.rfind("libtiff_", 0) == 0 ||
+                            name.find("_exif") != std::string::npos;
+        if (!sample)
+            continue;
+        const Bytes data = readFile(entry.path().string());
+        RasterImage img;
+        EXPECT_EQ(loadImageMemory(data.data(), data.size(), img), kImageFileOk) << name << ": " << imageFileLastError();
+        // Their stored pictures are landscape; these codes turn them upright.
+        const bool quarterTurn = name.find("exif6") != std::string::npos ||
+                                 name.find("exif8") != std::string::npos ||
+                                 name.find("orientation8") != std::string::npos;
+        EXPECT_EQ(img.height() > img.width(), quarterTurn) << name;
+        ++files;
+    }
+    EXPECT_EQ(files, 19);
 }
 
 }  // namespace

@@ -203,11 +203,12 @@ TEST_F(NewPictureDialogTest, PictureFilterSaysWhatItShows)
     ASSERT_EQ(filters.size(), 2);
     EXPECT_TRUE(filters[0].startsWith(QStringLiteral("Bilder (")));
     EXPECT_EQ(filters[1], QStringLiteral("Alle Dateien (*)"));
-    for (const char* p : {"*.png", "*.jpg", "*.jpeg", "*.gif", "*.bmp", "*.tif", "*.tiff", "*.ppm", "*.xpm", "*.ico"})
+    for (const char* p : {"*.png", "*.jpg", "*.jpeg", "*.gif", "*.bmp", "*.tif", "*.tiff", "*.ppm", "*.xpm", "*.ico",
+                          "*.webp", "*.heic", "*.heif", "*.avif"})
         EXPECT_TRUE(filters[0].split(QRegularExpression(QStringLiteral("[ ()]"))).contains(QString::fromLatin1(p)))
             << p;
 
-    for (const char* f : {"d.JPG", "e.bmp", "notes.txt"})
+    for (const char* f : {"d.JPG", "e.bmp", "f.heic", "notes.txt"})
         std::ofstream(pic(f)) << "x";
     whenModal<NewPictureDialog>([&](NewPictureDialog* d) {
         d->pathBox()->setEditText(QString::fromStdString(pic("a.png")));
@@ -227,7 +228,7 @@ TEST_F(NewPictureDialogTest, PictureFilterSaysWhatItShows)
                 QStringList shown;
                 for (int i = 0; i < list->suggestionList()->count(); ++i)
                     shown << list->suggestionList()->item(i)->text().remove(QString::fromStdString(pic("")));
-                EXPECT_EQ(shown.join(QLatin1Char(' ')).toStdString(), "a.png b.png c.png d.JPG e.bmp");
+                EXPECT_EQ(shown.join(QLatin1Char(' ')).toStdString(), "a.png b.png c.png d.JPG e.bmp f.heic");
             } else {
                 ADD_FAILURE() << "no suggestions";
             }
