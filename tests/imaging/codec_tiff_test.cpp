@@ -17,7 +17,7 @@ namespace gz {
 namespace {
 
 using testing::Bytes;
-using testing::TiffSpec;
+using testing::TiffRecipe;
 
 // 37 x 21 crosses 16-pixel tiles and 5-row strips with partial edges.
 constexpr uint32_t kW = 37;
@@ -26,19 +26,19 @@ constexpr uint32_t kH = 21;
 using SampleFn = std::function<uint16_t(uint32_t x, uint32_t y, int sample)>;
 using ColourFn = std::function<uint32_t(uint32_t x, uint32_t y)>;   // 0xAARRGGBB
 
-std::vector<uint16_t> samplesOf(const TiffSpec& spec, const SampleFn& f)
+std::vector<uint16_t> samplesOf(const TiffRecipe& recipe, const SampleFn& f)
 {
     std::vector<uint16_t> out;
-    for (uint32_t y = 0; y < spec.height; ++y)
-        for (uint32_t x = 0; x < spec.width; ++x)
-            for (int s = 0; s < spec.spp; ++s)
+    for (uint32_t y = 0; y < recipe.height; ++y)
+        for (uint32_t x = 0; x < recipe.width; ++x)
+            for (int s = 0; s < recipe.spp; ++s)
                 out.push_back(f(x, y, s));
     return out;
 }
 
-TiffSpec spec(uint16_t bits, uint16_t spp, uint16_t photometric)
+TiffRecipe recipe(uint16_t bits, uint16_t spp, uint16_t photometric)
 {
-    TiffSpec s;
+    TiffRecipe s;
     s.width = kW;
     s.height = kH;
     s.bits = bits;
@@ -48,7 +48,7 @@ TiffSpec spec(uint16_t bits, uint16_t spp, uint16_t photometric)
 }
 
 template <class F>
-TiffSpec with(TiffSpec s, F change)
+TiffRecipe with(TiffRecipe s, F change)
 {
     change(s);
     return s;
@@ -84,7 +84,7 @@ uint32_t mapColour(uint32_t index) { return (index * 0x3A1F27u + 0x102030u) & 0x
 
 struct Variant {
     const char* what;
-    TiffSpec spec;
+    TiffRecipe recipe;
     SampleFn sample;
     int depth;            // depth of the loaded picture
     ColourFn colour;      // expected colour, alpha in the top byte at 32 bits
@@ -97,35 +97,35 @@ TEST(TiffFiles, EveryCommonKindGivesItsPicture)
     const ColourFn rgb = rgbOf;
     const auto index = [](int bits) { return [bits](uint32_t x, uint32_t y, int) { return static_cast<uint16_t>((x + 3 * y) % (1u << bits)); }; };
     const Variant variants[] = {
-        {"uncompressed RGB in strips of 5 rows", with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.rowsPerStrip = 5; }),
+        {"uncompressed RGB in strips of 5 rows", with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.rowsPerStrip = 5; }),
          bytes, 24, rgb},
-        {"LZW RGB with predictor", with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.compression = COMPRESSION_LZW; s.predictor = 2; }),
+        {"LZW RGB with predictor", with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.compression = COMPRESSION_LZW; s.predictor = 2; }),
          bytes, 24, rgb},
-        {"Deflate RGB with predictor", with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.compression = COMPRESSION_ADOBE_DEFLATE; s.predictor = 2; }),
+        {"Deflate RGB with predictor", with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.compression = COMPRESSION_ADOBE_DEFLATE; s.predictor = 2; }),
          bytes, 24, rgb},
-        {"old Deflate code", with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.compression = COMPRESSION_DEFLATE; }),
+        {"old Deflate code", with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.compression = COMPRESSION_DEFLATE; }),
          bytes, 24, rgb},
-        {"PackBits grey", with(spec(8, 1, PHOTOMETRIC_MINISBLACK), [](TiffSpec& s) { s.compression = COMPRESSION_PACKBITS; }),
+        {"PackBits grey", with(recipe(8, 1, PHOTOMETRIC_MINISBLACK), [](TiffRecipe& s) { s.compression = COMPRESSION_PACKBITS; }),
          bytes, 8, [](uint32_t x, uint32_t y) { return grey(byteSample(x, y, 0)); }},
-        {"tiled RGB with partial edge tiles", with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.tileWidth = 16; s.tileLength = 16; }),
+        {"tiled RGB with partial edge tiles", with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.tileWidth = 16; s.tileLength = 16; }),
          bytes, 24, rgb},
-        {"tiled LZW 4-bit grey", with(spec(4, 1, PHOTOMETRIC_MINISBLACK), [](TiffSpec& s) { s.tileWidth = 16; s.tileLength = 16; s.compression = COMPRESSION_LZW; }),
+        {"tiled LZW 4-bit grey", with(recipe(4, 1, PHOTOMETRIC_MINISBLACK), [](TiffRecipe& s) { s.tileWidth = 16; s.tileLength = 16; s.compression = COMPRESSION_LZW; }),
          index(4), 4, [](uint32_t x, uint32_t y) { return grey((x + 3 * y) % 16 * 17); }},
-        {"16-bit RGB", spec(16, 3, PHOTOMETRIC_RGB), wordSample, 24, rgb},
-        {"16-bit RGB big-endian", with(spec(16, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.bigEndian = true; }), wordSample, 24, rgb},
-        {"16-bit grey", spec(16, 1, PHOTOMETRIC_MINISBLACK), wordSample, 8,
+        {"16-bit RGB", recipe(16, 3, PHOTOMETRIC_RGB), wordSample, 24, rgb},
+        {"16-bit RGB big-endian", with(recipe(16, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.bigEndian = true; }), wordSample, 24, rgb},
+        {"16-bit grey", recipe(16, 1, PHOTOMETRIC_MINISBLACK), wordSample, 8,
          [](uint32_t x, uint32_t y) { return grey(byteSample(x, y, 0)); }},
-        {"planar RGB", with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.planar = true; s.rowsPerStrip = 4; }), bytes, 24, rgb},
-        {"planar tiled LZW RGB", with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.planar = true; s.tileWidth = 16; s.tileLength = 16; s.compression = COMPRESSION_LZW; }),
+        {"planar RGB", with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.planar = true; s.rowsPerStrip = 4; }), bytes, 24, rgb},
+        {"planar tiled LZW RGB", with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.planar = true; s.tileWidth = 16; s.tileLength = 16; s.compression = COMPRESSION_LZW; }),
          bytes, 24, rgb},
-        {"planar 16-bit RGBA", with(spec(16, 4, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.planar = true; s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; }),
+        {"planar 16-bit RGBA", with(recipe(16, 4, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.planar = true; s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; }),
          wordSample, 32, [](uint32_t x, uint32_t y) { return rgbOf(x, y) | static_cast<uint32_t>(byteSample(x, y, 3)) << 24; }},
-        {"RGBA, unassociated alpha", with(spec(8, 4, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; }),
+        {"RGBA, unassociated alpha", with(recipe(8, 4, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; }),
          bytes, 32, [](uint32_t x, uint32_t y) { return rgbOf(x, y) | static_cast<uint32_t>(byteSample(x, y, 3)) << 24; }},
-        {"RGBA without an ExtraSamples tag", spec(8, 4, PHOTOMETRIC_RGB),
+        {"RGBA without an ExtraSamples tag", recipe(8, 4, PHOTOMETRIC_RGB),
          bytes, 32, [](uint32_t x, uint32_t y) { return rgbOf(x, y) | static_cast<uint32_t>(byteSample(x, y, 3)) << 24; }},
         // Premultiplied colours that divide back exactly: multiples of 5 at alpha 255, 51 and 0.
-        {"RGBA, associated alpha", with(spec(8, 4, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.extraSamples = {EXTRASAMPLE_ASSOCALPHA}; }),
+        {"RGBA, associated alpha", with(recipe(8, 4, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.extraSamples = {EXTRASAMPLE_ASSOCALPHA}; }),
          [](uint32_t x, uint32_t y, int s) -> uint16_t {
              const uint32_t a = (x + y) % 3 == 0 ? 255 : (x + y) % 3 == 1 ? 51 : 0;
              return static_cast<uint16_t>(s == 3 ? a : byteSample(x, y, s) / 5 * 5 * a / 255);
@@ -137,20 +137,20 @@ TEST(TiffFiles, EveryCommonKindGivesItsPicture)
              return a << 24 | static_cast<uint32_t>(byteSample(x, y, 0) / 5 * 5) << 16 |
                     static_cast<uint32_t>(byteSample(x, y, 1) / 5 * 5) << 8 | (byteSample(x, y, 2) / 5 * 5);
          }},
-        {"RGB with an extra sample that is not alpha", with(spec(8, 4, PHOTOMETRIC_RGB), [](TiffSpec& s) { s.extraSamples = {EXTRASAMPLE_UNSPECIFIED}; }),
+        {"RGB with an extra sample that is not alpha", with(recipe(8, 4, PHOTOMETRIC_RGB), [](TiffRecipe& s) { s.extraSamples = {EXTRASAMPLE_UNSPECIFIED}; }),
          bytes, 24, rgb},
-        {"grey with alpha, big-endian 16 bits", with(spec(16, 2, PHOTOMETRIC_MINISBLACK), [](TiffSpec& s) { s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; s.bigEndian = true; }),
+        {"grey with alpha, big-endian 16 bits", with(recipe(16, 2, PHOTOMETRIC_MINISBLACK), [](TiffRecipe& s) { s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; s.bigEndian = true; }),
          wordSample, 32, [](uint32_t x, uint32_t y) { return grey(byteSample(x, y, 0)) | static_cast<uint32_t>(byteSample(x, y, 1)) << 24; }},
-        {"8-bit palette", with(spec(8, 1, PHOTOMETRIC_PALETTE), [](TiffSpec& s) { s.colourMap = colourMap(8, false); s.compression = COMPRESSION_LZW; }),
+        {"8-bit palette", with(recipe(8, 1, PHOTOMETRIC_PALETTE), [](TiffRecipe& s) { s.colourMap = colourMap(8, false); s.compression = COMPRESSION_LZW; }),
          index(8), 8, [](uint32_t x, uint32_t y) { return mapColour((x + 3 * y) % 256); }},
-        {"4-bit palette with an 8-bit colour map", with(spec(4, 1, PHOTOMETRIC_PALETTE), [](TiffSpec& s) { s.colourMap = colourMap(4, true); }),
+        {"4-bit palette with an 8-bit colour map", with(recipe(4, 1, PHOTOMETRIC_PALETTE), [](TiffRecipe& s) { s.colourMap = colourMap(4, true); }),
          index(4), 4, [](uint32_t x, uint32_t y) { return mapColour((x + 3 * y) % 16); }},
-        {"2-bit palette", with(spec(2, 1, PHOTOMETRIC_PALETTE), [](TiffSpec& s) { s.colourMap = colourMap(2, false); }),
+        {"2-bit palette", with(recipe(2, 1, PHOTOMETRIC_PALETTE), [](TiffRecipe& s) { s.colourMap = colourMap(2, false); }),
          index(2), 2, [](uint32_t x, uint32_t y) { return mapColour((x + 3 * y) % 4); }},
-        {"1-bit white is zero, CCITT G4", with(spec(1, 1, PHOTOMETRIC_MINISWHITE), [](TiffSpec& s) { s.compression = COMPRESSION_CCITTFAX4; }),
+        {"1-bit white is zero, CCITT G4", with(recipe(1, 1, PHOTOMETRIC_MINISWHITE), [](TiffRecipe& s) { s.compression = COMPRESSION_CCITTFAX4; }),
          index(1), 1, [](uint32_t x, uint32_t y) { return (x + 3 * y) % 2 ? 0u : 0xFFFFFFu; }},
         // CMYK turns into RGB as 255 - ink where no black is used, black where it is.
-        {"CMYK", spec(8, 4, PHOTOMETRIC_SEPARATED),
+        {"CMYK", recipe(8, 4, PHOTOMETRIC_SEPARATED),
          [](uint32_t x, uint32_t y, int s) -> uint16_t { return s == 3 ? ((x + y) % 4 == 0 ? 255 : 0) : byteSample(x, y, s); },
          24, [](uint32_t x, uint32_t y) -> uint32_t {
              if ((x + y) % 4 == 0)
@@ -159,7 +159,7 @@ TEST(TiffFiles, EveryCommonKindGivesItsPicture)
          }},
     };
     for (const Variant& v : variants) {
-        const Bytes file = testing::encodeTiff(v.spec, samplesOf(v.spec, v.sample));
+        const Bytes file = testing::encodeTiff(v.recipe, samplesOf(v.recipe, v.sample));
         ASSERT_FALSE(file.empty()) << v.what;
         ASSERT_EQ(detectImageFormat(file.data(), file.size()), kImageFormatTiff) << v.what;
         RasterImage img;
@@ -187,19 +187,19 @@ TEST(TiffFiles, JpegCompressedStripsAndTiles)
     const SampleFn fromBlocks = [&](uint32_t x, uint32_t y, int s) {
         return static_cast<uint16_t>((blocks.colourAt(static_cast<int>(x), static_cast<int>(y)) >> (16 - 8 * s)) & 0xFF);
     };
-    TiffSpec base = spec(8, 3, PHOTOMETRIC_RGB);
+    TiffRecipe base = recipe(8, 3, PHOTOMETRIC_RGB);
     base.width = static_cast<uint32_t>(blocks.width());
     base.height = static_cast<uint32_t>(blocks.height());
     base.compression = COMPRESSION_JPEG;
     base.rowsPerStrip = 16;
-    struct Case { const char* what; TiffSpec spec; int tolerance; };
+    struct Case { const char* what; TiffRecipe recipe; int tolerance; };
     const Case cases[] = {
         {"RGB strips", base, 6},
-        {"YCbCr strips", with(base, [](TiffSpec& s) { s.photometric = PHOTOMETRIC_YCBCR; s.jpegRgbInput = true; }), 12},
-        {"YCbCr tiles", with(base, [](TiffSpec& s) { s.photometric = PHOTOMETRIC_YCBCR; s.jpegRgbInput = true; s.tileWidth = 16; s.tileLength = 16; }), 12},
+        {"YCbCr strips", with(base, [](TiffRecipe& s) { s.photometric = PHOTOMETRIC_YCBCR; s.jpegRgbInput = true; }), 12},
+        {"YCbCr tiles", with(base, [](TiffRecipe& s) { s.photometric = PHOTOMETRIC_YCBCR; s.jpegRgbInput = true; s.tileWidth = 16; s.tileLength = 16; }), 12},
     };
     for (const Case& c : cases) {
-        const Bytes file = testing::encodeTiff(c.spec, samplesOf(c.spec, fromBlocks));
+        const Bytes file = testing::encodeTiff(c.recipe, samplesOf(c.recipe, fromBlocks));
         RasterImage img;
         ASSERT_EQ(loadImageMemory(file.data(), file.size(), img), kImageFileOk) << c.what << ": " << imageFileLastError();
         EXPECT_EQ(img.bitsPerPixel(), 24) << c.what;
@@ -214,11 +214,11 @@ TEST(TiffFiles, JpegCompressedStripsAndTiles)
 
 TEST(TiffFiles, RefusedAndBrokenFiles)
 {
-    const TiffSpec rgb = spec(8, 3, PHOTOMETRIC_RGB);
-    const Bytes good = testing::encodeTiff(with(rgb, [](TiffSpec& s) { s.compression = COMPRESSION_LZW; s.rowsPerStrip = 4; }),
+    const TiffRecipe rgb = recipe(8, 3, PHOTOMETRIC_RGB);
+    const Bytes good = testing::encodeTiff(with(rgb, [](TiffRecipe& s) { s.compression = COMPRESSION_LZW; s.rowsPerStrip = 4; }),
                                            samplesOf(rgb, byteSample));
-    const TiffSpec twelve = spec(12, 1, PHOTOMETRIC_MINISBLACK);
-    const TiffSpec deepPalette = with(spec(16, 1, PHOTOMETRIC_PALETTE), [](TiffSpec& s) { s.colourMap = colourMap(16, false); });
+    const TiffRecipe twelve = recipe(12, 1, PHOTOMETRIC_MINISBLACK);
+    const TiffRecipe deepPalette = with(recipe(16, 1, PHOTOMETRIC_PALETTE), [](TiffRecipe& s) { s.colourMap = colourMap(16, false); });
     const auto cut = [](const Bytes& b, std::size_t n) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n)); };
     struct Case { const char* what; Bytes data; const char* message; };
     const Case cases[] = {
@@ -268,7 +268,7 @@ TEST(TiffFiles, OwnWriterOutputIsReadBack)
 
 TEST(TiffFiles, MemoryLimitAndProgressAbort)
 {
-    const TiffSpec s = with(spec(8, 3, PHOTOMETRIC_RGB), [](TiffSpec& t) { t.rowsPerStrip = 2; });
+    const TiffRecipe s = with(recipe(8, 3, PHOTOMETRIC_RGB), [](TiffRecipe& t) { t.rowsPerStrip = 2; });
     const Bytes file = testing::encodeTiff(s, samplesOf(s, byteSample));
     setImageMemoryLimit(1000);
     RasterImage small;

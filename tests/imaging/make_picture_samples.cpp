@@ -17,11 +17,11 @@ namespace {
 using gz::RasterImage;
 using gz::testing::Bytes;
 using gz::testing::HeifCodec;
-using gz::testing::TiffSpec;
+using gz::testing::TiffRecipe;
 
-TiffSpec tiffSpec(uint16_t bits, uint16_t spp, uint16_t photometric, const std::function<void(TiffSpec&)>& change = {})
+TiffRecipe tiffSpec(uint16_t bits, uint16_t spp, uint16_t photometric, const std::function<void(TiffRecipe&)>& change = {})
 {
-    TiffSpec s;
+    TiffRecipe s;
     s.width = 20;
     s.height = 18;
     s.bits = bits;
@@ -32,7 +32,7 @@ TiffSpec tiffSpec(uint16_t bits, uint16_t spp, uint16_t photometric, const std::
     return s;
 }
 
-Bytes tiffFile(const TiffSpec& s)
+Bytes tiffFile(const TiffRecipe& s)
 {
     std::vector<uint16_t> samples;
     const uint32_t top = s.bits == 16 ? 65535 : (1u << s.bits) - 1;
@@ -72,15 +72,15 @@ int main(int argc, char** argv)
         {"heic_irot_exif6.heic", gz::testing::encodeHeif(small, HeifCodec::Hevc, false, 6, exif6)},
         {"avif_small.avif", gz::testing::encodeHeif(small, HeifCodec::Av1, false)},
         {"avif_alpha_lossless.avif", gz::testing::encodeHeif(alpha, HeifCodec::Av1, true)},
-        {"libtiff_lzw_predictor.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_RGB, [](TiffSpec& s) { s.compression = COMPRESSION_LZW; s.predictor = 2; }))},
-        {"libtiff_deflate.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_RGB, [](TiffSpec& s) { s.compression = COMPRESSION_ADOBE_DEFLATE; }))},
-        {"libtiff_jpeg_ycbcr.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_YCBCR, [](TiffSpec& s) { s.compression = COMPRESSION_JPEG; s.jpegRgbInput = true; s.width = s.height = 16; }))},
-        {"libtiff_tiled.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_RGB, [](TiffSpec& s) { s.tileWidth = s.tileLength = 16; }))},
-        {"libtiff_16bit_rgba_planar.tif", tiffFile(tiffSpec(16, 4, PHOTOMETRIC_RGB, [](TiffSpec& s) { s.planar = true; s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; s.compression = COMPRESSION_LZW; }))},
+        {"libtiff_lzw_predictor.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_RGB, [](TiffRecipe& s) { s.compression = COMPRESSION_LZW; s.predictor = 2; }))},
+        {"libtiff_deflate.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_RGB, [](TiffRecipe& s) { s.compression = COMPRESSION_ADOBE_DEFLATE; }))},
+        {"libtiff_jpeg_ycbcr.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_YCBCR, [](TiffRecipe& s) { s.compression = COMPRESSION_JPEG; s.jpegRgbInput = true; s.width = s.height = 16; }))},
+        {"libtiff_tiled.tif", tiffFile(tiffSpec(8, 3, PHOTOMETRIC_RGB, [](TiffRecipe& s) { s.tileWidth = s.tileLength = 16; }))},
+        {"libtiff_16bit_rgba_planar.tif", tiffFile(tiffSpec(16, 4, PHOTOMETRIC_RGB, [](TiffRecipe& s) { s.planar = true; s.extraSamples = {EXTRASAMPLE_UNASSALPHA}; s.compression = COMPRESSION_LZW; }))},
         {"libtiff_cmyk.tif", tiffFile(tiffSpec(8, 4, PHOTOMETRIC_SEPARATED))},
-        {"libtiff_palette4.tif", tiffFile(tiffSpec(4, 1, PHOTOMETRIC_PALETTE, [&](TiffSpec& s) { s.colourMap = palette; }))},
-        {"libtiff_g4_white_is_zero.tif", tiffFile(tiffSpec(1, 1, PHOTOMETRIC_MINISWHITE, [](TiffSpec& s) { s.compression = COMPRESSION_CCITTFAX4; }))},
-        {"libtiff_orientation8_bigendian.tif", tiffFile(tiffSpec(8, 1, PHOTOMETRIC_MINISBLACK, [](TiffSpec& s) { s.orientation = 8; s.bigEndian = true; }))},
+        {"libtiff_palette4.tif", tiffFile(tiffSpec(4, 1, PHOTOMETRIC_PALETTE, [&](TiffRecipe& s) { s.colourMap = palette; }))},
+        {"libtiff_g4_white_is_zero.tif", tiffFile(tiffSpec(1, 1, PHOTOMETRIC_MINISWHITE, [](TiffRecipe& s) { s.compression = COMPRESSION_CCITTFAX4; }))},
+        {"libtiff_orientation8_bigendian.tif", tiffFile(tiffSpec(8, 1, PHOTOMETRIC_MINISBLACK, [](TiffRecipe& s) { s.orientation = 8; s.bigEndian = true; }))},
         {"jpeg_exif6.jpg", gz::testing::encodeJpeg(blocks, gz::testing::exifWithOrientation(6, false, true))},
         {"png_exif8.png", gz::testing::encodePng(small, gz::testing::exifWithOrientation(8))},
     };

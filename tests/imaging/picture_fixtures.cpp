@@ -388,79 +388,79 @@ Bytes encodePng(const RasterImage& picture, const Bytes& exif)
     return out;
 }
 
-Bytes encodeTiff(const TiffSpec& spec, const std::vector<uint16_t>& samples)
+Bytes encodeTiff(const TiffRecipe& recipe, const std::vector<uint16_t>& samples)
 {
     MemoryTiff memory;
-    TIFF* tif = TIFFClientOpen("fixture", spec.bigEndian ? "wb" : "wl", &memory, tiffRead, tiffWrite, tiffSeek,
+    TIFF* tif = TIFFClientOpen("fixture", recipe.bigEndian ? "wb" : "wl", &memory, tiffRead, tiffWrite, tiffSeek,
                                tiffClose, tiffSize, tiffMap, tiffUnmap);
     if (!tif) {
         ADD_FAILURE() << "TIFFClientOpen";
         return {};
     }
-    const bool tiled = spec.tileWidth > 0 && spec.tileLength > 0;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, spec.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, spec.height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.spp);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
-    if (spec.predictor)
-        TIFFSetField(tif, TIFFTAG_PREDICTOR, spec.predictor);
-    if (spec.compression == COMPRESSION_JPEG) {
+    const bool tiled = recipe.tileWidth > 0 && recipe.tileLength > 0;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, recipe.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, recipe.height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, recipe.bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, recipe.spp);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, recipe.photometric);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, recipe.compression);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, recipe.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    if (recipe.predictor)
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, recipe.predictor);
+    if (recipe.compression == COMPRESSION_JPEG) {
         TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
-        if (spec.jpegRgbInput)
+        if (recipe.jpegRgbInput)
             TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     }
-    if (!spec.extraSamples.empty())
-        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, static_cast<uint16_t>(spec.extraSamples.size()),
-                     spec.extraSamples.data());
-    if (!spec.colourMap.empty()) {
-        const std::size_t n = spec.colourMap.size() / 3;
-        TIFFSetField(tif, TIFFTAG_COLORMAP, spec.colourMap.data(), spec.colourMap.data() + n,
-                     spec.colourMap.data() + 2 * n);
+    if (!recipe.extraSamples.empty())
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, static_cast<uint16_t>(recipe.extraSamples.size()),
+                     recipe.extraSamples.data());
+    if (!recipe.colourMap.empty()) {
+        const std::size_t n = recipe.colourMap.size() / 3;
+        TIFFSetField(tif, TIFFTAG_COLORMAP, recipe.colourMap.data(), recipe.colourMap.data() + n,
+                     recipe.colourMap.data() + 2 * n);
     }
-    if (spec.photometric == PHOTOMETRIC_SEPARATED)
+    if (recipe.photometric == PHOTOMETRIC_SEPARATED)
         TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
-    if (spec.orientation)
-        TIFFSetField(tif, TIFFTAG_ORIENTATION, spec.orientation);
+    if (recipe.orientation)
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, recipe.orientation);
     if (tiled) {
-        TIFFSetField(tif, TIFFTAG_TILEWIDTH, spec.tileWidth);
-        TIFFSetField(tif, TIFFTAG_TILELENGTH, spec.tileLength);
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, recipe.tileWidth);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, recipe.tileLength);
     } else {
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, spec.rowsPerStrip ? spec.rowsPerStrip : spec.height);
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, recipe.rowsPerStrip ? recipe.rowsPerStrip : recipe.height);
     }
 
     // One plane's sample values of a rectangle, packed row by row.
-    const int planes = spec.planar ? spec.spp : 1;
+    const int planes = recipe.planar ? recipe.spp : 1;
     const auto packRect = [&](int plane, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h) {
         Bytes out;
         for (uint32_t y = y0; y < y0 + h; ++y) {
             std::vector<uint16_t> row;
             for (uint32_t x = x0; x < x0 + w; ++x)
-                for (int s = 0; s < spec.spp; ++s) {
-                    if (spec.planar && s != plane)
+                for (int s = 0; s < recipe.spp; ++s) {
+                    if (recipe.planar && s != plane)
                         continue;
-                    const bool inside = x < spec.width && y < spec.height;
-                    row.push_back(inside ? samples[(static_cast<std::size_t>(y) * spec.width + x) * spec.spp + s] : 0);
+                    const bool inside = x < recipe.width && y < recipe.height;
+                    row.push_back(inside ? samples[(static_cast<std::size_t>(y) * recipe.width + x) * recipe.spp + s] : 0);
                 }
-            packRow(row, spec.bits, out);
+            packRow(row, recipe.bits, out);
         }
         return out;
     };
     bool ok = true;
     for (int p = 0; p < planes && ok; ++p) {
         if (tiled) {
-            for (uint32_t y = 0; y < spec.height; y += spec.tileLength)
-                for (uint32_t x = 0; x < spec.width; x += spec.tileWidth) {
-                    Bytes tile = packRect(p, x, y, spec.tileWidth, spec.tileLength);
+            for (uint32_t y = 0; y < recipe.height; y += recipe.tileLength)
+                for (uint32_t x = 0; x < recipe.width; x += recipe.tileWidth) {
+                    Bytes tile = packRect(p, x, y, recipe.tileWidth, recipe.tileLength);
                     ok = ok && TIFFWriteEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, static_cast<uint16_t>(p)),
                                                     tile.data(), static_cast<tmsize_t>(tile.size())) >= 0;
                 }
         } else {
-            const uint32_t rows = spec.rowsPerStrip ? spec.rowsPerStrip : spec.height;
-            for (uint32_t y = 0; y < spec.height; y += rows) {
-                Bytes strip = packRect(p, 0, y, spec.width, std::min(rows, spec.height - y));
+            const uint32_t rows = recipe.rowsPerStrip ? recipe.rowsPerStrip : recipe.height;
+            for (uint32_t y = 0; y < recipe.height; y += rows) {
+                Bytes strip = packRect(p, 0, y, recipe.width, std::min(rows, recipe.height - y));
                 ok = ok && TIFFWriteEncodedStrip(tif, TIFFComputeStrip(tif, y, static_cast<uint16_t>(p)), strip.data(),
                                                  static_cast<tmsize_t>(strip.size())) >= 0;
             }

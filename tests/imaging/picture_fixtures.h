@@ -50,7 +50,7 @@ Bytes encodePng(const RasterImage& picture, const Bytes& exif = {});
 // A TIFF written by libtiff. Samples are given chunky, `spp` values per
 // pixel, row by row from the top; the writer packs them to `bits` and
 // separates planes, strips and tiles as asked.
-struct TiffSpec {
+struct TiffRecipe {
     uint32_t width = 0;
     uint32_t height = 0;
     uint16_t bits = 8;
@@ -68,7 +68,7 @@ struct TiffSpec {
     bool bigEndian = false;
     bool jpegRgbInput = false;         // YCbCr JPEG fed with RGB samples
 };
-Bytes encodeTiff(const TiffSpec& spec, const std::vector<uint16_t>& samples);
+Bytes encodeTiff(const TiffRecipe& recipe, const std::vector<uint16_t>& samples);
 
 // Per-channel distance of two colours (alpha compared too when asked).
 int colourDistance(uint32_t a, uint32_t b, bool withAlpha = false);

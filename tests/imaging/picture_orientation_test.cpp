@@ -29,17 +29,17 @@ RasterImage upright(const RasterImage& stored, int orientation)
 
 Bytes tiffWithOrientation(const RasterImage& stored, uint16_t orientation)
 {
-    testing::TiffSpec spec;
-    spec.width = static_cast<uint32_t>(stored.width());
-    spec.height = static_cast<uint32_t>(stored.height());
-    spec.compression = COMPRESSION_LZW;
-    spec.orientation = orientation;
+    testing::TiffRecipe recipe;
+    recipe.width = static_cast<uint32_t>(stored.width());
+    recipe.height = static_cast<uint32_t>(stored.height());
+    recipe.compression = COMPRESSION_LZW;
+    recipe.orientation = orientation;
     std::vector<uint16_t> samples;
     for (int y = 0; y < stored.height(); ++y)
         for (int x = 0; x < stored.width(); ++x)
             for (int s = 16; s >= 0; s -= 8)
                 samples.push_back(static_cast<uint16_t>((stored.colourAt(x, y) >> s) & 0xFF));
-    return testing::encodeTiff(spec, samples);
+    return testing::encodeTiff(recipe, samples);
 }
 
 // 3 x 2 blocks of 8 pixels, each its own colour: every one of the eight
