@@ -34,11 +34,12 @@ struct MenuLayout {
 const std::vector<MenuLayout>& menuLayout()
 {
     static const std::vector<MenuLayout> layout = {
-        {"&Datei", {cmd::kNew, cmd::kSave, 0, cmd::kExit}},
+        {"&Datei", {cmd::kNew, cmd::kImportPictures, cmd::kSave, 0, cmd::kExit}},
         {"&Bearbeiten",
          {cmd::kLeftStarUp, cmd::kRightStarUp, cmd::kLeftStarDown, cmd::kRightStarDown, 0,
           cmd::kStartNextPicture, cmd::kUncoverPicture, cmd::kStopLeft, cmd::kStopRight, 0,
-          cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete, 0, cmd::kChooseComPort,
+          cmd::kUndo, cmd::kRedo, 0,
+          cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete, cmd::kGenerateCover, 0, cmd::kChooseComPort,
           cmd::kBlackCover, cmd::kPolygonInfo, cmd::kNextGameNumber, cmd::kPicturePath, cmd::kSwitchTime}},
         {"&Ansicht",
          {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, 0, cmd::kStarsSmall,
@@ -65,6 +66,8 @@ QKeySequence shortcutOf(int id)
     case cmd::kToolDrawPolygon: return QKeySequence(Qt::CTRL | Qt::Key_E);
     case cmd::kToolDelete: return QKeySequence(Qt::CTRL | Qt::Key_A);
     case cmd::kNextGameNumber: return QKeySequence(Qt::CTRL | Qt::Key_N);
+    case cmd::kUndo: return QKeySequence(Qt::CTRL | Qt::Key_Z);
+    case cmd::kRedo: return QKeySequence(Qt::CTRL | Qt::Key_Y);
     default: return {};
     }
 }

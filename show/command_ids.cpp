@@ -5,6 +5,8 @@ namespace {
 
 constexpr CommandInfo kTable[] = {
     {kNew, Menu::File, "&Neu", "Erstellt ein neues Bild.\nNeu", true},
+    {kImportPictures, Menu::File, "Bilder &importieren…",
+     "Macht aus vielen Bilddateien auf einmal neue Spiele mit erzeugter Abdeckung.\nBilder importieren", false},
     {kSave, Menu::File, "&Speichern", "Speichert das aktuelle Bild.\nSpeichern", true},
     {kExit, Menu::File, "&Beenden",
      "Verläßt die Anwendung; fragt, ob Dokumente gespeichert werden sollen.\nBeenden", false},
@@ -26,12 +28,19 @@ constexpr CommandInfo kTable[] = {
     {kStopRight, Menu::Edit, "Zweiten Timer anhalten\tF8",
      "Stopt den zweiten Timer.\nZweiten Timer anhalten", false},
 
+    {kUndo, Menu::Edit, "Rückgängig\tStrg+Z",
+     "Macht die letzte Änderung an den Polygonen rückgängig.\nRückgängig", false},
+    {kRedo, Menu::Edit, "Wiederherstellen\tStrg+Y",
+     "Stellt die zuletzt rückgängig gemachte Änderung wieder her.\nWiederherstellen", false},
+
     {kToolMovePoints, Menu::Edit, "Zeichnenmodus verschieben\tStrg+M",
      "Wechsel in den Zeichnenmodus Punkte verschieben.\nPunkte verschieben", true},
     {kToolDrawPolygon, Menu::Edit, "Zeichnenmodus Polygon\tStrg+E",
      "Wechsel in den Zeichnenmodus Polygon zeichnen.\nPolygon zeichnen", true},
     {kToolDelete, Menu::Edit, "Zeichnenmodus löschen\tStrg+A",
      "Wechsel in den Zeichnenmodus Punkte und Polygone löschen.\nLöschen", true},
+    {kGenerateCover, Menu::Edit, "Abdeckung erzeugen…",
+     "Erzeugt eine Abdeckung aus Puzzleteilen, die das ganze Bild lückenlos bedeckt.\nAbdeckung erzeugen", false},
 
     {kChooseComPort, Menu::Edit, "COM-Port auswählen",
      "Hier kann man das COM-Port für die Fernsteuerung auswählen\nCOM-Port auswählen", false},

@@ -33,6 +33,11 @@ constexpr int32_t kToolbarStopRight = 33050;    // toolbar only
 constexpr int32_t kToolMovePoints = 33044;      // "Zeichnenmodus verschieben" Ctrl+M
 constexpr int32_t kToolDrawPolygon = 33045;     // "Zeichnenmodus Polygon" Ctrl+E
 constexpr int32_t kToolDelete = 33046;          // "Zeichnenmodus löschen" Ctrl+A
+// Authoring aids beside the draw tools (ids clear of every other range)
+constexpr int32_t kUndo = 33060;                // "Rückgängig" Ctrl+Z
+constexpr int32_t kRedo = 33061;                // "Wiederherstellen" Ctrl+Y
+constexpr int32_t kGenerateCover = 33062;       // "Abdeckung erzeugen…"
+constexpr int32_t kImportPictures = 33063;      // "Bilder importieren…" ("&Datei")
 constexpr int32_t kChooseComPort = 32818;       // "COM-Port auswählen"
 constexpr int32_t kBlackCover = 33041;          // "Nur schwarze Abdeckung"
 constexpr int32_t kPolygonInfo = 33040;         // "Polygon Infos anzeigen"

@@ -51,6 +51,7 @@ bool showCommandEnabled(int32_t id, const ShowState& show)
 CommandUiState viewCommandState(int32_t id, const ViewCommandContext& view)
 {
     const bool draw = view.mode == ViewMode::Draw;
+    const bool editing = draw || view.mode == ViewMode::Sort;
     auto tool = [&](DrawTool t) { return CommandUiState{true, draw, draw && view.tool == t}; };
     auto stars = [&](int32_t size) { return CommandUiState{true, true, view.starSize == size}; };
     switch (id) {
@@ -64,6 +65,14 @@ CommandUiState viewCommandState(int32_t id, const ViewCommandContext& view)
         return tool(DrawTool::DrawPolygon);
     case cmd::kToolDelete:
         return tool(DrawTool::Delete);
+    case cmd::kUndo:
+        return {true, editing && view.canUndo, false};
+    case cmd::kRedo:
+        return {true, editing && view.canRedo, false};
+    case cmd::kGenerateCover:
+        return {true, draw && view.hasPicture, false};
+    case cmd::kImportPictures:
+        return {true, draw, false};
     case cmd::kBlackCover:
         return {true, true, view.blackCover};
     case cmd::kPolygonInfo:

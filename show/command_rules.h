@@ -24,6 +24,9 @@ struct ViewCommandContext {
     int32_t starSize = 0;            // 0 large, 1 medium, 2 small, 3 two rows
     bool blackCover = false;
     bool polygonInfo = false;
+    bool hasPicture = false;         // a game with a picture is open
+    bool canUndo = false;            // the edit history has a step back
+    bool canRedo = false;            // ... and one forward
 };
 
 struct CommandUiState {
@@ -33,7 +36,10 @@ struct CommandUiState {
 };
 
 // New, save, draw tools, black cover, polygon labels, picture path,
-// switching time, next game number, COM port, star sizes.
+// switching time, next game number, COM port, star sizes, and the
+// authoring aids: undo and redo (draw and sort mode, while the history
+// allows), cover generation (draw mode, with a picture), picture import
+// (draw mode).
 CommandUiState viewCommandState(int32_t id, const ViewCommandContext& view);
 
 }  // namespace gz
