@@ -1,6 +1,11 @@
 #include "board/board_view.h"
 
+#include <cstdio>
+#include <cstring>
+#include <random>
+
 #include "board/sort_mode.h"
+#include "game/cover_generator.h"
 #include "game/cp1252.h"
 #include "show/com_port_choice.h"
 #include "show/command_ids.h"
@@ -16,7 +21,12 @@ constexpr const char* kSwitchTimeTitle = "Schaltzeit einstellen";
 constexpr const char* kSwitchTimePrompt = "Weiterschaltzeit in Millisekunden (2000...10000) :";
 constexpr const char* kNextGameTitle = "Nächstes Spiel";
 constexpr const char* kNextGamePrompt = "Bitte hier die Spielnummer eingeben :";
+constexpr const char* kCoverTitle = "Abdeckung erzeugen";
+constexpr const char* kCoverPrompt = "Anzahl der Polygone (2...32) :";
 // Message boxes take Windows-1252 text.
+constexpr const char* kCoverCountWrong = "Die Anzahl der Polygone ist falsch (2..32) !";
+constexpr const char* kCoverReplaceQuestion =
+    "Die vorhandenen Polygone werden ersetzt.\nSollen sie ersetzt werden ?";
 constexpr const char* kPicturePathTooLong = "Der Bilderpfad ist zu lang (h\xF6" "chstens 4095 Bytes) !";
 
 FileSystem* orOwn(FileSystem* given, std::unique_ptr<FileSystem>& own)
@@ -57,8 +67,11 @@ BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowCloc
       store_(fs ? *fs : *ownFs_, readAhead_, platform.messageBoxes()),
       options_(readViewSettings(settings)),
       engine_(show_, game_, ShowHost{&clock, this, sound, this, &platform}),
-      editor_(game_, renderer_.pictureMapping(), renderer_.flatPoints(), platform)
+      editor_(game_, renderer_.pictureMapping(), renderer_.flatPoints(), platform),
+      coverPieces_(kDefaultCoverPieces),
+      coverSeed_((uint64_t{std::random_device{}()} << 32) ^ std::random_device{}())
 {
+    history_.reset(game_);
     store_.setPicturePath(options_.picPath);
     engine_.setSwitchTime(static_cast<uint32_t>(options_.switchTime));
     renderer_.options().blackCover = options_.colorMode != 0;
@@ -112,6 +125,10 @@ ViewCommandContext BoardView::commandContext() const
     ctx.starSize = renderer_.starSizeOption();
     ctx.blackCover = renderer_.options().blackCover;
     ctx.polygonInfo = renderer_.options().polygonLabels;
+    ctx.hasPicture = game_.gameNumber > 0 && !game_.picture.isEmpty();
+    // A polygon being drawn is a step that undo can take back.
+    ctx.canUndo = history_.canUndo() || editor_.captureState() != CaptureState::Idle;
+    ctx.canRedo = history_.canRedo();
     return ctx;
 }
 
@@ -134,9 +151,47 @@ bool BoardView::isChecked(int32_t id) const
 
 bool BoardView::execute(int32_t id)
 {
+    const ViewMode before = engine_.viewMode();
     const bool known = runCommand(id);
+    followModeWithBanner(before);
     aimReadAhead();
     return known;
+}
+
+void BoardView::followModeWithBanner(ViewMode before)
+{
+    const ViewMode mode = engine_.viewMode();
+    if (before == ViewMode::Play && mode != ViewMode::Play) {
+        playBanner_ = show_.bannerText;
+        playBannerGame_ = game_.gameNumber;
+    }
+    if (mode == ViewMode::Draw || mode == ViewMode::Sort) {
+        if (std::strcmp(show_.bannerText, game_.question) != 0)
+            show_.setBanner(game_.question);
+    } else if (mode == ViewMode::Play && before != ViewMode::Play) {
+        // Back on the same game, the audience sees what it saw before
+        // (the question, or the answer once uncovered).
+        if (playBannerGame_ == game_.gameNumber && playBanner_ != show_.bannerText)
+            show_.setBanner(playBanner_);
+    }
+}
+
+std::string editingWindowTitle(int32_t gameNumber, ViewMode mode)
+{
+    if (mode == ViewMode::Play)
+        return {};
+    const char* modeText = cmd::modeSelectorText(static_cast<int>(mode));
+    char game[32];
+    if (gameNumber > 0)
+        std::snprintf(game, sizeof game, "Game%03i", static_cast<int>(gameNumber));
+    else
+        std::snprintf(game, sizeof game, "Kein Spiel");
+    return std::string(game) + " \u2013 " + (modeText ? modeText : "");
+}
+
+std::string BoardView::editingTitle() const
+{
+    return editingWindowTitle(game_.gameNumber, engine_.viewMode());
 }
 
 bool BoardView::runCommand(int32_t id)
@@ -158,8 +213,13 @@ bool BoardView::runCommand(int32_t id)
     case cmd::kNew: newPicture(); break;
     case cmd::kSave:
         editor_.finishGesture();
-        store_.save(false, game_);
+        recordEdit();
+        if (store_.save(false, game_) == SaveResult::Saved)
+            history_.markSaved(game_);
         break;
+    case cmd::kUndo: stepHistory(true); break;
+    case cmd::kRedo: stepHistory(false); break;
+    case cmd::kGenerateCover: generateCoverForGame(); break;
     case cmd::kToolMovePoints: editor_.setTool(DrawTool::MovePoints); break;
     case cmd::kToolDrawPolygon: editor_.setTool(DrawTool::DrawPolygon); break;
     case cmd::kToolDelete: editor_.setTool(DrawTool::Delete); break;
@@ -197,12 +257,71 @@ void BoardView::mouse(MouseKind kind, int x, int y)
     const bool onBoard = x >= 0 && y >= 0 && x < renderer_.width() && y < renderer_.height();
     if (press && !onBoard && editor_.captureState() != CaptureState::Idle) {
         editor_.finishGesture();
+        recordEdit();
         return;
     }
     editor_.onMouse(engine_.viewMode(), kind, x, y);
+    recordEdit();
 }
 
-bool BoardView::keyDown(EditorKey key) { return editor_.onKeyDown(key); }
+bool BoardView::keyDown(EditorKey key)
+{
+    const bool handled = editor_.onKeyDown(key);
+    recordEdit();
+    return handled;
+}
+
+void BoardView::recordEdit()
+{
+    if (editor_.captureState() == CaptureState::Idle)
+        history_.record(game_);
+}
+
+void BoardView::stepHistory(bool back)
+{
+    // A gesture in progress is finished first, as a step of its own, so
+    // undo takes back the polygon being drawn as a whole.
+    editor_.finishGesture();
+    recordEdit();
+    if (!(back ? history_.undo(game_) : history_.redo(game_)))
+        return;
+    // The selection may name a polygon the restored table lacks.
+    editor_.resetForNewGame();
+    redrawAll();
+}
+
+void BoardView::generateCoverForGame()
+{
+    int32_t pieces = coverPieces_;
+    if (!platform_.askValue(kCoverTitle, kCoverPrompt, pieces))
+        return;
+    MessageBoxes& boxes = platform_.messageBoxes();
+    if (pieces < kMinCoverPieces || pieces > kMaxCoverPieces) {
+        showError(boxes, kCoverCountWrong);
+        return;
+    }
+    coverPieces_ = pieces;
+    editor_.finishGesture();
+    recordEdit();
+    if (game_.polygonCount > 0 &&
+        boxes.show(kCoverReplaceQuestion, kCoverTitle, MessageButtons::YesNo, MessageIcon::Question) !=
+            MessageAnswer::Yes)
+        return;
+    // A new seed each time: asking again gives another cover.
+    coverSeed_ = coverSeed_ * 6364136223846793005ULL + 1442695040888963407ULL;
+    generateCover(game_, game_.picture.width(), game_.picture.height(), pieces, coverSeed_);
+    game_.modified = true;
+    history_.record(game_);
+    editor_.resetForNewGame();
+    redrawAll();
+}
+
+void BoardView::redrawAll()
+{
+    renderer_.requestFullRedraw(show_);
+    renderTick();
+    platform_.repaintNow();
+}
 
 void BoardView::paintOverlay(OverlayPainter& painter)
 {
@@ -239,13 +358,18 @@ bool BoardView::takePicturePath(const std::string& entered)
 bool BoardView::load(int32_t gameNumber, GameContent& content)
 {
     editor_.resetForNewGame();
-    return store_.load(gameNumber, content);
+    const bool loaded = store_.load(gameNumber, content);
+    // Another game: its history starts here, whatever the load left.
+    history_.reset(content);
+    return loaded;
 }
 
 void BoardView::save(bool ask, GameContent& content)
 {
     editor_.finishGesture();
-    store_.save(ask, content);
+    recordEdit();
+    if (store_.save(ask, content) == SaveResult::Saved)
+        history_.markSaved(content);
 }
 
 void BoardView::renderTick()
@@ -263,9 +387,7 @@ void BoardView::setStarSize(int32_t option)
     options_.starSize = option;
     renderer_.applyStarSize(option);
     engine_.setStarLimit(renderer_.layout().starLimit);
-    renderer_.requestFullRedraw(show_);
-    renderTick();
-    platform_.repaintNow();
+    redrawAll();
 }
 
 void BoardView::choosePicturePath()
@@ -296,11 +418,8 @@ void BoardView::chooseNextGameNumber()
     const int32_t before = game_.gameNumber;
     engine_.setNextGameNumber(value);
     // Outside play mode the game was loaded at once: show it.
-    if (game_.gameNumber != before && engine_.viewMode() != ViewMode::Play) {
-        renderer_.requestFullRedraw(show_);
-        renderTick();
-        platform_.repaintNow();
-    }
+    if (game_.gameNumber != before && engine_.viewMode() != ViewMode::Play)
+        redrawAll();
 }
 
 void BoardView::chooseComPort()
@@ -333,6 +452,7 @@ void BoardView::newPicture()
     if (created != CreationResult::Created)
         return;
     editor_.resetForNewGame();
+    history_.reset(game_);
     // Start the new picture as the show engine would: hidden, then the
     // draw-mode rule shows it whole at the next tick.
     show_.setBanner(game_.question);

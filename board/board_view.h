@@ -20,6 +20,7 @@
 
 #include "board/board_canvas.h"
 #include "board/board_renderer.h"
+#include "board/edit_history.h"
 #include "board/polygon_editor.h"
 #include "board/view_platform.h"
 #include "game/file_system.h"
@@ -61,6 +62,9 @@ public:
     // Board pixels; a press outside the board ends a held gesture.
     void mouse(MouseKind kind, int x, int y);
     bool keyDown(EditorKey key);
+    // The window title's game part while a game is edited or previewed,
+    // "Game007 – Zeichnen" (UTF-8); empty in play mode.
+    std::string editingTitle() const;
     void paintOverlay(OverlayPainter& painter);
     void setZoomState(FullScreenState state, ScreenRect viewScreenRect);
     // Command-line path: the old path is remembered for the chooser.
@@ -77,6 +81,7 @@ public:
     PolygonEditor& editor() { return editor_; }
     GameFolderStore& store() { return store_; }
     GameReadAhead& readAhead() { return readAhead_; }
+    const EditHistory& history() const { return history_; }
 
 private:
     // GameStore for the engine
@@ -101,6 +106,15 @@ private:
     void chooseNextGameNumber();
     void chooseComPort();
     void newPicture();
+    void generateCoverForGame();
+    // Undo (back) or redo a step of the cover's history.
+    void stepHistory(bool back);
+    // An edit that is complete (no gesture holds the mouse) becomes a step.
+    void recordEdit();
+    // The banner shows the open game's question while it is edited; the
+    // play-mode text comes back with play mode.
+    void followModeWithBanner(ViewMode before);
+    void redrawAll();
 
     SettingsBackend& settings_;
     ViewPlatform& platform_;
@@ -117,6 +131,14 @@ private:
     BoardCanvas canvas_;
     BoardRenderer renderer_;
     PolygonEditor editor_;
+    EditHistory history_;
+    int32_t coverPieces_;   // the last count asked for, for this run
+    uint64_t coverSeed_;
+    std::string playBanner_;
+    int32_t playBannerGame_ = -1;
 };
+
+// The title part of editingTitle() for a game number (0: none) and a mode.
+std::string editingWindowTitle(int32_t gameNumber, ViewMode mode);
 
 }  // namespace gz

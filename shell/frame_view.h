@@ -26,6 +26,9 @@ public:
     // the window after the request); the state stays.
     virtual void zoomRectChanged(const QRect& /*viewScreenRect*/) {}
     virtual void setPicturePath(const std::string& path) = 0;
+    // The game and mode being edited, for the window title (UTF-8); empty
+    // when the title shows the document as usual (play mode).
+    virtual std::string editingTitle() { return {}; }
     // The window goes away: save after asking, stop sound and threads.
     virtual void viewClosing() = 0;
 };

@@ -126,6 +126,8 @@ void CGameZinkoView::zoomRectChanged(const QRect& r)
     board_->setZoomState(board_->engine().zoomState(), screenRectOf(r));
 }
 
+std::string CGameZinkoView::editingTitle() { return board_ ? board_->editingTitle() : std::string(); }
+
 void CGameZinkoView::setPicturePath(const std::string& path) { board_->setPicturePath(path); }
 
 void CGameZinkoView::keyPressEvent(QKeyEvent* event)

@@ -48,6 +48,7 @@ public:
     void setZoomState(int state, const QRect& viewScreenRect) override;
     void zoomRectChanged(const QRect& viewScreenRect) override;
     void setPicturePath(const std::string& path) override;
+    std::string editingTitle() override;
     void viewClosing() override;
 
 protected:

@@ -339,6 +339,7 @@ bool CMainFrame::commandChecked(int id)
 
 void CMainFrame::updateCommandStates()
 {
+    refreshTitle();
     for (auto& [id, a] : actions_) {
         a->setEnabled(commandEnabled(id));
         if (a->isCheckable())
@@ -490,9 +491,21 @@ void CMainFrame::toggleOnTop()
 void CMainFrame::setDocumentPath(const std::string& path)
 {
     doc_.pathName = path;
-    QString name = QString::fromStdString(cp1252::toUtf8(path));
-    QString title = name.isEmpty() ? QString() : QFileInfo(name).fileName();
-    setWindowTitle(title.isEmpty() ? QStringLiteral("GameZinko") : title + QStringLiteral(" - GameZinko"));
+    refreshTitle();
+}
+
+void CMainFrame::refreshTitle()
+{
+    QString title = view_ ? QString::fromStdString(view_->editingTitle()) : QString();
+    if (title.isEmpty()) {
+        const QString name = QString::fromStdString(cp1252::toUtf8(doc_.pathName));
+        title = name.isEmpty() ? QString() : QFileInfo(name).fileName();
+    }
+    const QString full = title.isEmpty() ? QStringLiteral("GameZinko") : title + QStringLiteral(" - GameZinko");
+    // The timer calls this ten times a second; an unchanged title is left
+    // alone so the window manager is not asked again and again.
+    if (windowTitle() != full)
+        setWindowTitle(full);
 }
 
 void CMainFrame::setMessageText(const QString& text)

@@ -77,6 +77,8 @@ public:
     QAction* action(int id) const;
     CGameZinkoDoc& document() { return doc_; }
     void setDocumentPath(const std::string& path);
+    // The document's name, or the game and mode while one is edited.
+    void refreshTitle();
     const std::string& receivedPath() const { return messages_.receivedPath(); }
     FrameMessageHandler& messages() { return messages_; }
     void updateCommandStates();

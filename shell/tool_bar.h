@@ -1,4 +1,4 @@
-// CToolBarNew: the frame's toolbar with 13 buttons of 16x15 images and the
+// CToolBarNew: the frame's toolbar with 15 buttons of 16x15 images and the
 // mode selector (a drop-down in place of button 9, at least 85 pixels and
 // as wide as its longest entry needs; its list opens 200 pixels high and
 // scrolls). Picking selector entry i issues command 16000 + i.
@@ -17,11 +17,13 @@ class QAction;
 namespace gz {
 
 // Button commands left to right; 0 is a separator, 16000 the selector.
-inline constexpr std::array<int, 18> kToolbarLayout = {
-    57600, 57603, 0, 32802, 32771, 0, 33049, 33050, 32809, 32813, 0, 16000, 0, 33044, 33045, 33046, 0, 57664};
+// Undo and redo (33060, 33061) follow the draw tools.
+inline constexpr std::array<int, 21> kToolbarLayout = {
+    57600, 57603, 0, 32802, 32771, 0, 33049, 33050, 32809, 32813, 0, 16000, 0, 33044, 33045, 33046, 0,
+    33060, 33061, 0, 57664};
 constexpr int kToolbarImageWidth = 16;
 constexpr int kToolbarImageHeight = 15;
-constexpr int kToolbarImageCount = 13;
+constexpr int kToolbarImageCount = 15;
 constexpr int kModeSelectorWidth = 85;   // the narrowest it gets
 constexpr int kModeSelectorDropHeight = 200;
 

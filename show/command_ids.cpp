@@ -29,9 +29,9 @@ constexpr CommandInfo kTable[] = {
      "Stopt den zweiten Timer.\nZweiten Timer anhalten", false},
 
     {kUndo, Menu::Edit, "Rückgängig\tStrg+Z",
-     "Macht die letzte Änderung an den Polygonen rückgängig.\nRückgängig", false},
+     "Macht die letzte Änderung an den Polygonen rückgängig.\nRückgängig", true},
     {kRedo, Menu::Edit, "Wiederherstellen\tStrg+Y",
-     "Stellt die zuletzt rückgängig gemachte Änderung wieder her.\nWiederherstellen", false},
+     "Stellt die zuletzt rückgängig gemachte Änderung wieder her.\nWiederherstellen", true},
 
     {kToolMovePoints, Menu::Edit, "Zeichnenmodus verschieben\tStrg+M",
      "Wechsel in den Zeichnenmodus Punkte verschieben.\nPunkte verschieben", true},

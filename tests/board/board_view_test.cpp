@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "game/message_box.h"
+#include "game/polygon_file.h"
 #include "shell/settings_memory.h"
 #include "show/command_ids.h"
 #include "board_test_fixture.h"
@@ -606,6 +607,325 @@ TEST_F(ReadAheadViewTest, ClosingTheViewWhileAPictureIsReadStopsTheRead)
     view.reset();
     EXPECT_EQ(counting.aborts(), 1);
     counting.openGate();
+}
+
+}  // namespace
+}  // namespace gz
+
+namespace gz {
+namespace {
+
+// Undo and redo of the cover. Game 1 is given a small known cover (two
+// rectangles in the left half, the right half free to draw in), then each
+// editor action is undone and redone.
+class HistoryViewTest : public BoardViewTest {
+protected:
+    void SetUp() override
+    {
+        BoardViewTest::SetUp();
+        GameContent game;
+        ASSERT_TRUE(view->store().load(1, game));
+        w = game.picture.width();
+        h = game.picture.height();
+        game.clearPolygons();
+        addRect(game, {w / 20, h / 10}, {w * 2 / 5, h * 2 / 5});
+        addRect(game, {w / 20, h / 2}, {w * 2 / 5, h * 9 / 10});
+        ASSERT_TRUE(writePolygonFile(game, w, h, gamePolygonPath(library, 1)));
+        open();
+    }
+    static void addRect(GameContent& game, PolygonPoint a, PolygonPoint b)
+    {
+        CoverPolygon* p = game.appendPolygon();
+        for (PolygonPoint q : {a, PolygonPoint{b.x, a.y}, b, PolygonPoint{a.x, b.y}})
+            p->addPoint(q);
+    }
+    // A fresh view on game 1 in draw mode.
+    void open()
+    {
+        view.reset();
+        make();
+        mode(1);
+        ASSERT_EQ(view->game().gameNumber, 1);
+        NullPainter painter;
+        view->paintOverlay(painter);
+    }
+    PolygonPoint board(PolygonPoint picture) const
+    {
+        return view->renderer().pictureMapping().toBoard(picture);
+    }
+    PolygonPoint corner(int polygon, int point) const
+    {
+        return board(view->game().polygons[polygon].points[point]);
+    }
+    void click(PolygonPoint p)
+    {
+        view->mouse(MouseKind::Move, p.x, p.y);
+        view->mouse(MouseKind::LeftDown, p.x, p.y);
+        view->mouse(MouseKind::LeftUp, p.x, p.y);
+    }
+    void drag(PolygonPoint from, PolygonPoint to)
+    {
+        view->mouse(MouseKind::Move, from.x, from.y);
+        view->mouse(MouseKind::LeftDown, from.x, from.y);
+        view->mouse(MouseKind::Move, to.x, to.y);
+        view->mouse(MouseKind::LeftUp, to.x, to.y);
+    }
+    void drawTriangle(PolygonPoint pictureCentre)
+    {
+        view->execute(cmd::kToolDrawPolygon);
+        const PolygonPoint c = board(pictureCentre);
+        click(c);
+        click({c.x + 40, c.y});
+        click({c.x + 20, c.y + 40});
+        click(c);   // back on its first corner: closed
+    }
+    PolygonTable table() const { return PolygonTable::of(view->game()); }
+
+    int w = 0, h = 0;
+};
+
+TEST_F(HistoryViewTest, EachEditorActionIsUndoneAndRedoneExactly)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"move a corner",
+         [this] {
+             view->execute(cmd::kToolMovePoints);
+             const PolygonPoint p = corner(0, 2);
+             drag(p, {p.x + 30, p.y + 20});
+         }},
+        {"snap a corner onto another polygon's",
+         [this] {
+             view->execute(cmd::kToolMovePoints);
+             const PolygonPoint target = corner(1, 0);
+             drag(corner(0, 3), {target.x + 2, target.y - 2});
+         }},
+        {"draw a triangle", [this] { drawTriangle({w * 3 / 4, h / 2}); }},
+        {"insert a corner into an edge",
+         [this] {
+             view->execute(cmd::kToolDrawPolygon);
+             const PolygonPoint a = corner(0, 0), b = corner(0, 1);
+             const PolygonPoint mid{(a.x + b.x) / 2, a.y};
+             click(mid);
+             click({mid.x, mid.y - 15});
+             view->keyDown(EditorKey::Escape);
+         }},
+        {"delete a corner",
+         [this] {
+             view->execute(cmd::kToolDelete);
+             click(corner(1, 1));
+         }},
+        {"delete a polygon at its edge",
+         [this] {
+             view->execute(cmd::kToolDelete);
+             const PolygonPoint a = corner(0, 1), b = corner(0, 2);
+             click({a.x, (a.y + b.y) / 2});
+         }},
+        {"sort click",
+         [this] {
+             mode(2);
+             const PolygonPoint a = corner(1, 0), b = corner(1, 2);
+             click({(a.x + b.x) / 2, (a.y + b.y) / 2});
+         }},
+        {"generate a cover",
+         [this] {
+             platform.values = {12};
+             view->execute(cmd::kGenerateCover);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        const PolygonTable loaded = table();
+        EXPECT_FALSE(view->isEnabled(cmd::kUndo));
+        EXPECT_FALSE(view->isEnabled(cmd::kRedo));
+        c.act();
+        ASSERT_EQ(view->editor().captureState(), CaptureState::Idle);
+        const PolygonTable changed = table();
+        ASSERT_FALSE(changed == loaded);
+        EXPECT_TRUE(view->game().modified);
+        ASSERT_TRUE(view->isEnabled(cmd::kUndo));
+
+        view->execute(cmd::kUndo);
+        EXPECT_TRUE(table() == loaded);
+        EXPECT_FALSE(view->game().modified);   // back to what is on disk
+        EXPECT_FALSE(view->isEnabled(cmd::kUndo));
+        ASSERT_TRUE(view->isEnabled(cmd::kRedo));
+
+        view->execute(cmd::kRedo);
+        EXPECT_TRUE(table() == changed);
+        EXPECT_TRUE(view->game().modified);
+        EXPECT_FALSE(view->isEnabled(cmd::kRedo));
+        EXPECT_TRUE(view->game().colourIndexesArePermutation());
+    }
+}
+
+TEST_F(HistoryViewTest, StepsFollowEachOtherAndANewEditDropsTheRedo)
+{
+    const PolygonTable loaded = table();
+    drawTriangle({w * 3 / 4, h / 4});
+    const PolygonTable one = table();
+    drawTriangle({w * 3 / 4, h * 3 / 4});
+    const PolygonTable two = table();
+    ASSERT_EQ(two.polygonCount, loaded.polygonCount + 2);
+
+    view->execute(cmd::kUndo);
+    EXPECT_TRUE(table() == one);
+    view->execute(cmd::kUndo);
+    EXPECT_TRUE(table() == loaded);
+    view->execute(cmd::kRedo);
+    view->execute(cmd::kRedo);
+    EXPECT_TRUE(table() == two);
+
+    view->execute(cmd::kUndo);
+    view->execute(cmd::kToolDelete);
+    click(corner(0, 0));
+    EXPECT_FALSE(view->isEnabled(cmd::kRedo));   // the second triangle is gone for good
+    view->execute(cmd::kUndo);
+    EXPECT_TRUE(table() == one);
+}
+
+TEST_F(HistoryViewTest, ModifiedFollowsTheTableOnDiskAfterASave)
+{
+    drawTriangle({w * 3 / 4, h / 2});
+    const PolygonTable saved = table();
+    view->execute(cmd::kSave);
+    ASSERT_FALSE(view->game().modified);
+
+    view->execute(cmd::kUndo);   // before the save: differs from the file now
+    EXPECT_TRUE(view->game().modified);
+    EXPECT_TRUE(view->isEnabled(cmd::kSave));
+    view->execute(cmd::kRedo);   // what the file holds
+    EXPECT_TRUE(table() == saved);
+    EXPECT_FALSE(view->game().modified);
+}
+
+TEST_F(HistoryViewTest, UndoWhileDrawingTakesBackTheUnfinishedPolygon)
+{
+    const PolygonTable loaded = table();
+    view->execute(cmd::kToolDrawPolygon);
+    const PolygonPoint c = board({w * 3 / 4, h / 2});
+    click(c);
+    click({c.x + 40, c.y});
+    click({c.x + 20, c.y + 40});
+    ASSERT_EQ(view->editor().captureState(), CaptureState::Drawing);
+    ASSERT_TRUE(view->isEnabled(cmd::kUndo));
+    view->execute(cmd::kUndo);
+    EXPECT_EQ(view->editor().captureState(), CaptureState::Idle);
+    EXPECT_TRUE(table() == loaded);
+    EXPECT_FALSE(view->game().modified);
+    view->execute(cmd::kRedo);   // the finished triangle
+    EXPECT_EQ(view->game().polygonCount, loaded.polygonCount + 1);
+}
+
+TEST_F(HistoryViewTest, AnotherGameEndsTheHistoryAndOnlyEditingModesUndo)
+{
+    drawTriangle({w * 3 / 4, h / 2});
+    EXPECT_TRUE(view->isEnabled(cmd::kUndo));
+    mode(2);
+    EXPECT_TRUE(view->isEnabled(cmd::kUndo));   // sort mode undoes too
+    mode(0);
+    EXPECT_FALSE(view->isEnabled(cmd::kUndo));
+    view->execute(cmd::kUndo);                  // disabled: nothing happens
+    EXPECT_EQ(view->game().polygonCount, 3);
+    mode(1);
+    platform.boxes.answerNext(MessageAnswer::No);   // don't save the triangle
+    platform.values = {3};
+    view->execute(cmd::kNextGameNumber);
+    ASSERT_EQ(view->game().gameNumber, 3);
+    EXPECT_FALSE(view->isEnabled(cmd::kUndo));
+    EXPECT_FALSE(view->isEnabled(cmd::kRedo));
+}
+
+TEST_F(HistoryViewTest, GeneratedCoverAsksForItsSizeAndBeforeReplacing)
+{
+    const PolygonTable loaded = table();
+    struct Case {
+        int32_t pieces;
+        MessageAnswer replace;
+        int32_t expectedCount;   // -1: unchanged
+    };
+    const Case cases[] = {
+        {1, MessageAnswer::Yes, -1},    // refused: "falsch (2..32)"
+        {33, MessageAnswer::Yes, -1},
+        {20, MessageAnswer::No, -1},    // kept the hand-drawn cover
+        {20, MessageAnswer::Yes, 20},
+        {2, MessageAnswer::Yes, 2},
+        {32, MessageAnswer::Yes, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pieces);
+        open();
+        platform.boxes.shown.clear();
+        platform.values = {c.pieces};
+        platform.boxes.answerNext(c.replace);
+        view->execute(cmd::kGenerateCover);
+        ASSERT_FALSE(platform.boxes.shown.empty());
+        if (c.expectedCount < 0) {
+            EXPECT_TRUE(table() == loaded);
+            EXPECT_FALSE(view->game().modified);
+            continue;
+        }
+        EXPECT_EQ(view->game().polygonCount, c.expectedCount);
+        EXPECT_EQ(platform.boxes.shown[0].buttons, MessageButtons::YesNo);
+        EXPECT_TRUE(view->game().modified);
+        EXPECT_EQ(platform.shownValue, 20);   // the default, then the last one asked for
+    }
+    // Without polygons there is nothing to replace and no question.
+    open();
+    view->execute(cmd::kToolDelete);
+    while (view->game().polygonCount > 0) {
+        const PolygonPoint a = corner(0, 1), b = corner(0, 2);
+        click({a.x, (a.y + b.y) / 2});
+    }
+    platform.boxes.shown.clear();
+    platform.values = {5};
+    view->execute(cmd::kGenerateCover);
+    EXPECT_TRUE(platform.boxes.shown.empty());
+    EXPECT_EQ(view->game().polygonCount, 5);
+}
+
+TEST_F(BoardViewTest, EditingTitleNamesGameAndMode)
+{
+    struct Case { int32_t game; int32_t mode; const char* title; };
+    const Case cases[] = {
+        {7, 1, "Game007 \u2013 Zeichnen"},
+        {123, 2, "Game123 \u2013 Sortieren"},
+        {3, 5, "Game003 \u2013 Polygon 3"},
+        {0, 1, "Kein Spiel \u2013 Zeichnen"},
+        {7, 0, ""},   // play mode keeps the document's title
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(editingWindowTitle(c.game, static_cast<ViewMode>(c.mode)), c.title) << c.game;
+    mode(1);
+    EXPECT_EQ(view->editingTitle(), "Game001 \u2013 Zeichnen");
+}
+
+TEST_F(BoardViewTest, BannerShowsTheEditedGamesQuestionAndPlayModeGetsItsTextBack)
+{
+    view->execute(cmd::kStartNextPicture);
+    ASSERT_EQ(view->game().gameNumber, 1);
+    const std::string question1 = view->game().question;
+    view->show().setBanner(view->game().answer);   // as after uncovering
+    const std::string answer1 = view->game().answer;
+    mode(1);
+    EXPECT_EQ(std::string(view->show().bannerText), question1);
+    mode(2);
+    EXPECT_EQ(std::string(view->show().bannerText), question1);
+    mode(0);
+    EXPECT_EQ(std::string(view->show().bannerText), answer1);
+
+    mode(1);
+    platform.values = {3};
+    view->execute(cmd::kNextGameNumber);
+    ASSERT_EQ(view->game().gameNumber, 3);
+    const std::string question3 = view->game().question;
+    EXPECT_EQ(std::string(view->show().bannerText), question3);
+    mode(0);   // another game now: not the first game's answer
+    EXPECT_EQ(std::string(view->show().bannerText), question3);
 }
 
 }  // namespace

@@ -93,6 +93,16 @@ constexpr ViewMode kPlay = ViewMode::Play;
 constexpr ViewMode kDraw = ViewMode::Draw;
 constexpr ViewMode kSort = ViewMode::Sort;
 
+// The authoring aids: what the history and the open game allow.
+ViewCommandContext authoring(ViewMode mode, bool picture, bool undo, bool redo)
+{
+    ViewCommandContext c = ctx(mode);
+    c.hasPicture = picture;
+    c.canUndo = undo;
+    c.canRedo = redo;
+    return c;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, ViewRules,
     ::testing::Values(
@@ -116,6 +126,18 @@ INSTANTIATE_TEST_SUITE_P(
         ViewRule{"NextGame", cmd::kNextGameNumber, ctx(kPlay), true, false},
         ViewRule{"ComPort", cmd::kChooseComPort, ctx(kPlay), true, false},
         ViewRule{"LargeStars", cmd::kStarsLarge, ctx(kPlay), true, true},
+        ViewRule{"UndoInDraw", cmd::kUndo, authoring(kDraw, true, true, false), true, false},
+        ViewRule{"UndoInSort", cmd::kUndo, authoring(kSort, true, true, false), true, false},
+        ViewRule{"UndoInPlay", cmd::kUndo, authoring(kPlay, true, true, true), false, false},
+        ViewRule{"UndoInPreview", cmd::kUndo, authoring(ViewMode{5}, true, true, true), false, false},
+        ViewRule{"UndoWithoutSteps", cmd::kUndo, authoring(kDraw, true, false, true), false, false},
+        ViewRule{"RedoInSort", cmd::kRedo, authoring(kSort, true, false, true), true, false},
+        ViewRule{"RedoWithoutSteps", cmd::kRedo, authoring(kDraw, true, true, false), false, false},
+        ViewRule{"CoverInDraw", cmd::kGenerateCover, authoring(kDraw, true, false, false), true, false},
+        ViewRule{"CoverWithoutPicture", cmd::kGenerateCover, authoring(kDraw, false, false, false), false, false},
+        ViewRule{"CoverInSort", cmd::kGenerateCover, authoring(kSort, true, false, false), false, false},
+        ViewRule{"ImportInDraw", cmd::kImportPictures, authoring(kDraw, false, false, false), true, false},
+        ViewRule{"ImportInPlay", cmd::kImportPictures, authoring(kPlay, true, false, false), false, false},
         ViewRule{"MediumStarsOff", cmd::kStarsMedium, ctx(kPlay), true, false},
         ViewRule{"MediumStars", cmd::kStarsMedium, ctx(kPlay, false, DrawTool::MovePoints, 1), true, true},
         ViewRule{"SmallStars", cmd::kStarsSmall, ctx(kPlay, false, DrawTool::MovePoints, 2), true, true},
@@ -158,6 +180,10 @@ TEST(CommandTable, FunctionKeysAndToolbarAsInTheMenu)
         {cmd::kStopLeft, "Ersten Timer anhalten\tF7", false},
         {cmd::kRightStarDown, "Zweiter Spieler -\tF4", false},
         {cmd::kToolDelete, "Zeichnenmodus löschen\tStrg+A", true},
+        {cmd::kUndo, "Rückgängig\tStrg+Z", true},
+        {cmd::kRedo, "Wiederherstellen\tStrg+Y", true},
+        {cmd::kGenerateCover, "Abdeckung erzeugen…", false},
+        {cmd::kImportPictures, "Bilder &importieren…", false},
     };
     for (const auto& r : rows) {
         const cmd::CommandInfo* c = cmd::findCommand(r.id);

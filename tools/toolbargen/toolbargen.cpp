@@ -1,4 +1,4 @@
-// Build-time tool: draws the toolbar's image strip (13 images of 16x15,
+// Build-time tool: draws the toolbar's image strip (15 images of 16x15,
 // 0xC0C0C0 = transparent) and the browse-button bitmap as 24-bit BMP files.
 //   gz_toolbargen <toolbar.bmp> <browse.bmp>
 // The images are pixel art held here as text, one character per pixel.
@@ -34,8 +34,10 @@ constexpr int W = 16, H = 15;
 using Art = const char* [H];
 
 // In toolbar order: new, save, full screen, pin, stop 1, stop 2, start,
-// uncover, (selector place), move points, draw polygon, delete, info.
-const Art kImages[13] = {
+// uncover, (selector place), move points, draw polygon, delete, undo,
+// redo, info.
+constexpr int kImageCount = 15;
+const Art kImages[kImageCount] = {
     {"..kkkkkkkk......", "..kwwwwwwkk.....", "..kwwwwwwkwk....", "..kwwwwwwkkkk...",
      "..kwwwwwwwwwk...", "..kwwwwwwwwwk.y.", "..kwwwwwwwwwkyyy", "..kwwwwwwwwwk.y.",
      "..kwwwwwwwwwk...", "..kwwwwwwwwwk...", "..kwwwwwwwwwk...", "..kwwwwwwwwwk...",
@@ -84,6 +86,14 @@ const Art kImages[13] = {
      "...rrr...rrr....", "....rrr.rrr.....", ".....rrrrr......", "......rrr.......",
      ".....rrrrr......", "....rrr.rrr.....", "...rrr...rrr....", "..rrr.....rrr...",
      ".rrr.......rrr..", ".rr.........rr..", "................"},
+    {"................", "................", "....k...........", "...kbk..........",
+     "..kbbkkkkkkk....", ".kbbbbbbbbbbk...", "..kbbkkkkkkbbk..", "...kbk.....kbbk.",
+     "....k.......kbk.", "............kbk.", "...........kbbk.", "......kkkkkbbk..",
+     "......kbbbbbk...", "......kkkkkk....", "................"},
+    {"................", "................", "...........k....", "..........kbk...",
+     "....kkkkkkkbbk..", "...kbbbbbbbbbbk.", "..kbbkkkkkkbbk..", ".kbbk.....kbk...",
+     ".kbk.......k....", ".kbk............", ".kbbk...........", "..kbbkkkkk......",
+     "...kbbbbbk......", "....kkkkkk......", "................"},
     {"......bbbb......", "....bbbbbbbb....", "...bbbbwwbbbb...", "..bbbbbwwbbbbb..",
      "..bbbbbbbbbbbb..", ".bbbbbwwwbbbbbb.", ".bbbbbbwwbbbbbb.", ".bbbbbbwwbbbbbb.",
      ".bbbbbbwwbbbbbb.", "..bbbbbwwbbbbb..", "..bbbbwwwwbbbb..", "...bbbbbbbbbb...",
@@ -146,9 +156,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: gz_toolbargen toolbar.bmp browse.bmp\n");
         return 2;
     }
-    const int stripW = W * 13;
+    const int stripW = W * kImageCount;
     std::vector<uint32_t> strip(stripW * H);
-    for (int i = 0; i < 13; ++i)
+    for (int i = 0; i < kImageCount; ++i)
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x) {
                 const char* row = kImages[i][y];
