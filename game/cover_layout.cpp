@@ -243,8 +243,11 @@ private:
                 hasWidth = hasWidth && cols[k] > cols[k - 1];
             const RowBorder& top = borders_[idx(i)];
             const RowBorder& bottom = borders_[idx(i + 1)];
-            const int64_t coreTop = top.nominal + top.band + 1;
-            const int64_t coreBottom = bottom.nominal - bottom.band - 1;
+            // Strictly between the bands, and off them by an eighth of the
+            // row so that no corner sits right at a row border.
+            const int64_t margin = std::max<int64_t>(1, (bottom.nominal - top.nominal) / 8);
+            const int64_t coreTop = top.nominal + top.band + margin;
+            const int64_t coreBottom = bottom.nominal - bottom.band - margin;
             if (!wiggle_.middles || !hasWidth || coreTop > coreBottom)
                 continue;
             for (std::size_t k = 1; k + 1 < cols.size(); ++k) {
