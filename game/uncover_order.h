@@ -2,8 +2,10 @@
 // with as few steps as possible from a piece to one of its neighbours, so
 // that consecutive pieces open different parts of the picture.
 //
-// A randomised depth-first search allows first no neighbour steps, then one,
-// then two, ... until an order is found. Candidates with a non-neighbour
+// A randomised depth-first search allows first as few neighbour steps as
+// could possibly do, then one more, ... until an order is found; branches
+// that cannot stay within the allowance are cut early (groups of pieces not
+// linked through non-neighbours need a neighbour step between them). Candidates with a non-neighbour
 // step come first, and among them the piece with the fewest non-neighbours
 // left (so no piece is stranded); ties are broken at random. Each round has a
 // node budget: small counts are searched exhaustively, so the order found is

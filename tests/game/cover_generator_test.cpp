@@ -303,6 +303,41 @@ TEST_P(GeneratedCover, SurvivesThePolygonFile)
 
 INSTANTIATE_TEST_SUITE_P(Pictures, GeneratedCover, testing::ValuesIn(kPictures), caseName);
 
+// Sizes no picture has, but a caller may pass: sides below 1 count as 1, and
+// the largest sides must not overflow on the way.
+TEST(CoverGeneration, OddSizesKeepCornersInside)
+{
+    struct Case {
+        Size size;
+        Size counted;
+        bool roomy;
+    };
+    const Case cases[] = {
+        {{0, 0}, {1, 1}, false},
+        {{-5, 40}, {1, 40}, false},
+        {{2000000000, 3}, {2000000000, 3}, false},
+        {{2147483647, 2147483647}, {2147483647, 2147483647}, true},
+        {{32768, 32768}, {32768, 32768}, true},
+    };
+    for (const Case& c : cases) {
+        for (const int n : {2, 20, 32}) {
+            GameContent game;
+            generateCover(game, c.size.width, c.size.height, n, 77);
+            ASSERT_EQ(game.polygonCount, n);
+            for (int i = 0; i < n; ++i) {
+                const Points p = pointsOf(game.polygons[i]);
+                ASSERT_GE(p.size(), 3u);
+                for (const PolygonPoint& q : p)
+                    EXPECT_TRUE(q.x >= 0 && q.x < c.counted.width && q.y >= 0 && q.y < c.counted.height)
+                        << c.size.width << "x" << c.size.height << ": " << q.x << "," << q.y;
+                if (c.roomy) {
+                    EXPECT_TRUE(isSimple(p)) << c.size.width << "x" << c.size.height << ", piece " << i;
+                }
+            }
+        }
+    }
+}
+
 // --- sameness ---------------------------------------------------------------
 
 // The polygon tables as far as they are stored: counts, all 32 point slots,
