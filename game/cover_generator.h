@@ -10,7 +10,14 @@
 //
 // The uncover order is random, with no two neighbours (pieces sharing a
 // border of positive length) uncovered one after the other wherever the
-// layout allows that.
+// layout allows that. Where the rows with the squarest cells do not allow
+// it (four or five pieces), other row counts are tried, down to strips.
+// Two pieces always touch, and of three one touches both others, so those
+// take one neighbour step.
+//
+// Pictures with fewer pixel rows or columns than the pieces need get some
+// pieces without area (lines or points, padded to three corners); every
+// corner still lies inside the picture.
 //
 // Everything follows from the seed: the same picture size, piece count and
 // seed give the same cover on every machine.
