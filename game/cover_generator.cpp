@@ -33,8 +33,25 @@ std::vector<uint32_t> neighbourMasks(const std::vector<PieceOutline>& pieces)
 
 }  // namespace
 
-void generateCover(GameContent& game, int width, int height, int pieces, uint64_t seed)
+namespace {
+
+// The layout's last corner column is the picture's far edge (x = W), not its
+// last pixel column: scaled up or zoomed, a border at W - 1 would leave the
+// last pixel column's far part uncovered, and a drawing program would show
+// a sliver of picture beside the cover.
+int edgeSpan(int side)
 {
+    if (side < 1)
+        return 2;
+    return side == INT_MAX ? side : side + 1;
+}
+
+}  // namespace
+
+void generateCover(GameContent& game, int pictureWidth, int pictureHeight, int pieces, uint64_t seed)
+{
+    const int width = edgeSpan(pictureWidth);
+    const int height = edgeSpan(pictureHeight);
     const int n = std::clamp(pieces, kMinCoverPieces, kMaxCoverPieces);
     CoverRandom orderRandom(seed ^ kOrderStream);
 

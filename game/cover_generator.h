@@ -35,7 +35,9 @@ constexpr int kDefaultCoverPieces = 20;
 
 // Replaces the polygon table of `game` with a generated cover of `pieces`
 // pieces (clamped to 2..32) over a width x height picture (sides below 1
-// count as 1). Slot i is uncovered as number polygonCount - i, as for any
+// count as 1). The cover reaches the picture's far edges: its border
+// corners lie on x = 0, x = width, y = 0 and y = height, so it covers the
+// last pixel column and row whole at any scale. Slot i is uncovered as number polygonCount - i, as for any
 // cover. Colour indexes stay with their slots; names are cleared. Does not
 // touch `modified`, the picture or the texts.
 void generateCover(GameContent& game, int width, int height, int pieces, uint64_t seed);

@@ -17,9 +17,9 @@
 //  - piece borders of the next row avoid the knots of the row above, which
 //    gives the brick look and keeps knots apart.
 // Every piece lists the shared corners of its borders exactly, so two
-// neighbours meet edge for edge. Corners are integer pixels in 0..W-1 x
-// 0..H-1; those on the picture's border lie on x = 0, x = W-1, y = 0 or
-// y = H-1.
+// neighbours meet edge for edge. Corners are integers in 0..W-1 x 0..H-1
+// of the layout's W x H (the generator passes the picture's size plus one,
+// so its border corners are the picture's edges).
 //
 // A picture with fewer pixel rows or columns than the layout needs gives
 // pieces without area (lines or points); they are padded to three corners

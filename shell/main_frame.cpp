@@ -34,13 +34,15 @@ struct MenuLayout {
 const std::vector<MenuLayout>& menuLayout()
 {
     static const std::vector<MenuLayout> layout = {
-        {"&Datei", {cmd::kNew, cmd::kImportPictures, cmd::kSave, 0, cmd::kExit}},
+        {"&Datei", {cmd::kNew, cmd::kSave, 0, cmd::kExit}},
         {"&Bearbeiten",
          {cmd::kLeftStarUp, cmd::kRightStarUp, cmd::kLeftStarDown, cmd::kRightStarDown, 0,
           cmd::kStartNextPicture, cmd::kUncoverPicture, cmd::kStopLeft, cmd::kStopRight, 0,
-          cmd::kUndo, cmd::kRedo, 0,
-          cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete, cmd::kGenerateCover, 0, cmd::kChooseComPort,
-          cmd::kBlackCover, cmd::kPolygonInfo, cmd::kNextGameNumber, cmd::kPicturePath, cmd::kSwitchTime}},
+          cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete, 0, cmd::kChooseComPort,
+          cmd::kBlackCover, cmd::kPolygonInfo, cmd::kNextGameNumber, cmd::kPicturePath, cmd::kSwitchTime,
+          // Added at the end, so the places other programs address items
+          // by stay where they were.
+          0, cmd::kUndo, cmd::kRedo, 0, cmd::kGenerateCover, cmd::kImportPictures}},
         {"&Ansicht",
          {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, 0, cmd::kStarsSmall,
           cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows}},

@@ -5,8 +5,6 @@ namespace {
 
 constexpr CommandInfo kTable[] = {
     {kNew, Menu::File, "&Neu", "Erstellt ein neues Bild.\nNeu", true},
-    {kImportPictures, Menu::File, "Bilder &importieren…",
-     "Macht aus vielen Bilddateien auf einmal neue Spiele mit erzeugter Abdeckung.\nBilder importieren", false},
     {kSave, Menu::File, "&Speichern", "Speichert das aktuelle Bild.\nSpeichern", true},
     {kExit, Menu::File, "&Beenden",
      "Verläßt die Anwendung; fragt, ob Dokumente gespeichert werden sollen.\nBeenden", false},
@@ -41,6 +39,8 @@ constexpr CommandInfo kTable[] = {
      "Wechsel in den Zeichnenmodus Punkte und Polygone löschen.\nLöschen", true},
     {kGenerateCover, Menu::Edit, "Abdeckung erzeugen…",
      "Erzeugt eine Abdeckung aus Puzzleteilen, die das ganze Bild lückenlos bedeckt.\nAbdeckung erzeugen", false},
+    {kImportPictures, Menu::Edit, "Bilder importieren…",
+     "Macht aus vielen Bilddateien auf einmal neue Spiele mit erzeugter Abdeckung.\nBilder importieren", false},
 
     {kChooseComPort, Menu::Edit, "COM-Port auswählen",
      "Hier kann man das COM-Port für die Fernsteuerung auswählen\nCOM-Port auswählen", false},

@@ -258,7 +258,7 @@ TEST_P(GeneratedCover, KeepsToTheLimitsOfACover)
             EXPECT_GE(game.polygons[i].pointCount, 3) << i;
             EXPECT_LE(game.polygons[i].pointCount, kMaxPolygonPoints) << i;
             for (const PolygonPoint& q : p)
-                EXPECT_TRUE(q.x >= 0 && q.x < s.width && q.y >= 0 && q.y < s.height) << i << ": " << q.x << "," << q.y;
+                EXPECT_TRUE(q.x >= 0 && q.x <= s.width && q.y >= 0 && q.y <= s.height) << i << ": " << q.x << "," << q.y;
             if (isRoomy(s)) {
                 EXPECT_FALSE(hasConsecutiveDuplicate(p)) << i;
                 EXPECT_TRUE(isSimple(p)) << i;
@@ -278,7 +278,7 @@ TEST_P(GeneratedCover, PiecesHaveRoughlyEqualAreas)
     forEachCount([&](const GameContent& game, int expected) {
         if (expected < 4)
             return;
-        const double mean = 2.0 * (s.width - 1) * (s.height - 1) / game.polygonCount;
+        const double mean = 2.0 * s.width * s.height / game.polygonCount;
         for (int i = 0; i < game.polygonCount; ++i) {
             const double a = static_cast<double>(std::llabs(doubleArea(pointsOf(game.polygons[i]))));
             EXPECT_GT(a, mean / 3) << i;
@@ -328,7 +328,7 @@ TEST(CoverGeneration, OddSizesKeepCornersInside)
                 const Points p = pointsOf(game.polygons[i]);
                 ASSERT_GE(p.size(), 3u);
                 for (const PolygonPoint& q : p)
-                    EXPECT_TRUE(q.x >= 0 && q.x < c.counted.width && q.y >= 0 && q.y < c.counted.height)
+                    EXPECT_TRUE(q.x >= 0 && q.x <= c.counted.width && q.y >= 0 && q.y <= c.counted.height)
                         << c.size.width << "x" << c.size.height << ": " << q.x << "," << q.y;
                 if (c.roomy) {
                     EXPECT_TRUE(isSimple(p)) << c.size.width << "x" << c.size.height << ", piece " << i;
@@ -390,11 +390,11 @@ TEST(CoverSeed, SmallCoverIsPinned)
     GameContent game;
     generateCover(game, 64, 48, 5, 7);
     const std::vector<Points> expected = {
-        {{25, 0}, {39, 0}, {39, 29}, {39, 47}, {25, 47}, {27, 40}, {23, 14}},
-        {{0, 0}, {13, 0}, {11, 15}, {13, 47}, {0, 47}},
-        {{50, 0}, {63, 0}, {63, 47}, {50, 47}, {52, 42}, {51, 15}},
-        {{13, 0}, {25, 0}, {23, 14}, {27, 40}, {25, 47}, {13, 47}, {11, 15}},
-        {{39, 0}, {50, 0}, {51, 15}, {52, 42}, {50, 47}, {39, 47}, {39, 29}},
+        {{26, 0}, {39, 0}, {39, 11}, {39, 48}, {26, 48}, {28, 41}, {24, 15}},
+        {{0, 0}, {13, 0}, {11, 21}, {13, 48}, {0, 48}},
+        {{51, 0}, {64, 0}, {64, 48}, {51, 48}, {53, 41}, {52, 16}},
+        {{13, 0}, {26, 0}, {24, 15}, {28, 41}, {26, 48}, {13, 48}, {11, 21}},
+        {{39, 0}, {51, 0}, {52, 16}, {53, 41}, {51, 48}, {39, 48}, {39, 11}},
     };
     ASSERT_EQ(game.polygonCount, static_cast<int>(expected.size()));
     for (int i = 0; i < game.polygonCount; ++i)

@@ -183,7 +183,7 @@ TEST(CommandTable, FunctionKeysAndToolbarAsInTheMenu)
         {cmd::kUndo, "Rückgängig\tStrg+Z", true},
         {cmd::kRedo, "Wiederherstellen\tStrg+Y", true},
         {cmd::kGenerateCover, "Abdeckung erzeugen…", false},
-        {cmd::kImportPictures, "Bilder &importieren…", false},
+        {cmd::kImportPictures, "Bilder importieren…", false},
     };
     for (const auto& r : rows) {
         const cmd::CommandInfo* c = cmd::findCommand(r.id);
