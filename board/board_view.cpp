@@ -191,7 +191,9 @@ std::string editingWindowTitle(int32_t gameNumber, ViewMode mode)
 
 std::string BoardView::editingTitle() const
 {
-    return editingWindowTitle(game_.gameNumber, engine_.viewMode());
+    // After the search ran out, the number is where it stopped, not a game.
+    const bool none = game_.picture.isEmpty() || std::strcmp(game_.question, kNoMoreGamesText) == 0;
+    return editingWindowTitle(none ? 0 : game_.gameNumber, engine_.viewMode());
 }
 
 bool BoardView::runCommand(int32_t id)

@@ -902,6 +902,17 @@ TEST_F(BoardViewTest, EditingTitleNamesGameAndMode)
         EXPECT_EQ(editingWindowTitle(c.game, static_cast<ViewMode>(c.mode)), c.title) << c.game;
     mode(1);
     EXPECT_EQ(view->editingTitle(), "Game001 \u2013 Zeichnen");
+
+    // A library without games: the search stops at some number, but no
+    // game is open.
+    const std::string empty = (root / "Leer").string();
+    fs::create_directories(empty);
+    view.reset();
+    make();
+    view->setPicturePath(empty);
+    mode(1);
+    ASSERT_GT(view->game().gameNumber, 0);
+    EXPECT_EQ(view->editingTitle(), "Kein Spiel \u2013 Zeichnen");
 }
 
 TEST_F(BoardViewTest, BannerShowsTheEditedGamesQuestionAndPlayModeGetsItsTextBack)
