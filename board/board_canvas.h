@@ -22,9 +22,13 @@ namespace gz {
 
 // The drawing context of a repaint: the overlay draws through it straight
 // onto the window, never into the back buffer. Colours as red, green, blue.
+// A repaint starts unclipped.
 class OverlayPainter {
 public:
     virtual ~OverlayPainter() = default;
+    // Everything drawn after this, to the end of the repaint, stays inside
+    // the rectangle (in addition to the window's own clipping).
+    virtual void setClip(const BoardRect& area) = 0;
     // Sets the pen and the brush colour.
     virtual void setColour(uint8_t red, uint8_t green, uint8_t blue) = 0;
     // Filled rectangle with both corners included.

@@ -6,6 +6,8 @@
 #include <limits>
 #include <string_view>
 
+#include "board/zoomed_picture.h"
+
 namespace gz {
 
 namespace {
@@ -64,21 +66,23 @@ int clipPass(const ClipPoint* in, int n, ClipPoint* out, int cap, int axis, int6
     return m;
 }
 
-// Bounds the polygon to the frame around a w x h image; returns the point
-// count (0 when nothing is left, or when clipping would need more points
-// than the fill takes, in which case the points are clamped instead).
-int boundPolygon(RasterPoint* pts, int n, int w, int h)
+// Bounds the polygon to the frame around a w x h image into `out`; returns
+// the point count (0 when nothing is left, or when clipping would need more
+// points than the fill takes, in which case the points are clamped instead).
+int boundPolygon(const ClipPoint* in, int n, RasterPoint* out, int w, int h)
 {
     const int64_t lo = -kFillMargin, hiX = w + kFillMargin, hiY = h + kFillMargin;
     bool far = false;
     for (int i = 0; i < n; ++i)
-        far = far || pts[i].x < lo || pts[i].x > hiX || pts[i].y < lo || pts[i].y > hiY;
-    if (!far)
+        far = far || in[i].x < lo || in[i].x > hiX || in[i].y < lo || in[i].y > hiY;
+    if (!far) {
+        for (int i = 0; i < n; ++i)
+            out[i] = {static_cast<int32_t>(in[i].x), static_cast<int32_t>(in[i].y)};
         return n;
+    }
     constexpr int kCap = 64;
     ClipPoint a[kCap], b[kCap];
-    for (int i = 0; i < n; ++i)
-        a[i] = {pts[i].x, pts[i].y};
+    std::copy(in, in + n, a);
     int m = n;
     m = m > 0 ? clipPass(a, m, b, kCap, 0, lo, -1) : m;
     m = m > 0 ? clipPass(b, m, a, kCap, 0, hiX, +1) : m;
@@ -86,17 +90,57 @@ int boundPolygon(RasterPoint* pts, int n, int w, int h)
     m = m > 0 ? clipPass(b, m, a, kCap, 1, hiY, +1) : m;
     if (m < 0) {
         for (int i = 0; i < n; ++i) {
-            pts[i].x = static_cast<int32_t>(std::clamp<int64_t>(pts[i].x, lo, hiX));
-            pts[i].y = static_cast<int32_t>(std::clamp<int64_t>(pts[i].y, lo, hiY));
+            out[i].x = static_cast<int32_t>(std::clamp<int64_t>(in[i].x, lo, hiX));
+            out[i].y = static_cast<int32_t>(std::clamp<int64_t>(in[i].y, lo, hiY));
         }
         return n;
     }
     for (int i = 0; i < m; ++i)
-        pts[i] = {static_cast<int32_t>(a[i].x), static_cast<int32_t>(a[i].y)};
+        out[i] = {static_cast<int32_t>(a[i].x), static_cast<int32_t>(a[i].y)};
     return m;
 }
 
+// A label centre further outside the cover image than any label is wide
+// draws nothing.
+constexpr int64_t kLabelReach = 4096;
+
+bool isDrawMode(ViewMode mode) { return mode == ViewMode::Draw || mode == ViewMode::Sort; }
+
+BoardRect intersection(const BoardRect& a, const BoardRect& b)
+{
+    const int64_t l = std::max<int64_t>(a.x, b.x);
+    const int64_t t = std::max<int64_t>(a.y, b.y);
+    const int64_t r = std::min<int64_t>(int64_t{a.x} + a.w, int64_t{b.x} + b.w);
+    const int64_t bt = std::min<int64_t>(int64_t{a.y} + a.h, int64_t{b.y} + b.h);
+    if (r <= l || bt <= t)
+        return {};
+    return {static_cast<int>(l), static_cast<int>(t), static_cast<int>(r - l),
+            static_cast<int>(bt - t)};
+}
+
 }  // namespace
+
+// Where cover points land on the cover image.
+struct BoardRenderer::CoverPlacement {
+    // At the fit each axis is scaled by its own ratio, as the scaled picture
+    // was; zoomed, the mapping places them (in 64 bits, unclamped, so that a
+    // far point keeps its edges' directions for the clipping), less the
+    // cover image's place on the board.
+    bool zoomed = false;
+    int64_t dw = 0, dh = 0, pw = 1, ph = 1;
+    PictureMapping mapping;
+    int originX = 0, originY = 0;
+
+    ClipPoint place(PolygonPoint p) const
+    {
+        if (!zoomed)
+            return {scaleAxis(p.x, dw, pw), scaleAxis(p.y, dh, ph)};
+        const int64_t num = mapping.numerator;
+        const int64_t den = mapping.denominator != 0 ? mapping.denominator : 1;
+        return {int64_t{p.x} * num / den + mapping.xOffset - originX,
+                int64_t{p.y} * num / den + mapping.yOffset - originY};
+    }
+};
 
 uint32_t coverColour(int c)
 {
@@ -205,8 +249,9 @@ void BoardRenderer::renderTick(ShowState& show, const GameContent& game, ViewMod
     lastDrawnState_[0] = show.playerState[0].load();
     lastDrawnState_[1] = show.playerState[1].load();
     show.revealCount = modeRevealCount(mode, show.revealCount, clampedPolygonCount(game));
-    if (show.drawnRevealCount != show.revealCount)
-        renderPicture(show, game, mode, canvas);
+    const std::optional<PictureMapping> zoomed = zoomedMappingFor(game, mode);
+    if (show.drawnRevealCount != show.revealCount || zoomed != drawnZoom_)
+        renderPicture(show, game, mode, zoomed, canvas);
     if (show.bannerDirty)
         renderBanner(show, canvas);
 }
@@ -247,18 +292,24 @@ void BoardRenderer::renderFrame(BoardCanvas& canvas)
 }
 
 void BoardRenderer::renderPicture(ShowState& show, const GameContent& game, ViewMode mode,
-                                  BoardCanvas& canvas)
+                                  const std::optional<PictureMapping>& zoomed, BoardCanvas& canvas)
 {
     RasterImage& back = canvas.backBuffer();
     const BoardRect area = pictureAreaRect(layout_, width_, height_);
     const int revealCount = show.revealCount;
     const bool forced = show.drawnRevealCount == kRevealForceRedraw;
     show.drawnRevealCount = revealCount;
+    drawnZoom_ = zoomed;
     // A window narrower than both strips has no picture area; a negative
     // width would fill leftwards over the strips.
     if (area.isEmpty())
         return;
     back.fillRect(area.x, area.y, area.w, area.h, kPictureBackground);
+    const bool black = options_.blackCover && mode != ViewMode::Sort;
+    if (zoomed) {
+        renderZoomedPicture(revealCount, game, black, *zoomed, area, canvas);
+        return;
+    }
     const PictureFit fit = fitPicture(game.picture.width(), game.picture.height(), area.w, area.h);
     const int dw = fit.width;
     const int dh = fit.height;
@@ -272,8 +323,12 @@ void BoardRenderer::renderPicture(ShowState& show, const GameContent& game, View
             std::memcpy(coverImage_.bits(), scaledPicture_.bits(), scaledPicture_.byteSize());
         else
             coverImage_.copyFrom(scaledPicture_);
-        const bool black = options_.blackCover && mode != ViewMode::Sort;
-        paintCover(revealCount, game, black, dw, dh);
+        CoverPlacement place;
+        place.dw = dw;
+        place.dh = dh;
+        place.pw = game.picture.width() > 0 ? game.picture.width() : 1;
+        place.ph = game.picture.height() > 0 ? game.picture.height() : 1;
+        paintCover(revealCount, game, black, place);
         back.blit(coverImage_, area.x + (area.w - dw) / 2, area.y + (area.h - dh) / 2);
     } else {
         coverImage_.release();
@@ -314,7 +369,7 @@ void BoardRenderer::scalePicture(const RasterImage& pic, int dw, int dh)
 }
 
 void BoardRenderer::paintCover(int revealCount, const GameContent& game, bool blackCover,
-                               int dw, int dh)
+                               const CoverPlacement& place)
 {
     if (coverImage_.isEmpty())
         return;
@@ -327,8 +382,8 @@ void BoardRenderer::paintCover(int revealCount, const GameContent& game, bool bl
     } else {
         painted = std::clamp(n - revealCount, 0, n);
     }
-    const int64_t pw = game.picture.width() > 0 ? game.picture.width() : 1;
-    const int64_t ph = game.picture.height() > 0 ? game.picture.height() : 1;
+    const int w = coverImage_.width();
+    const int h = coverImage_.height();
     if (options_.polygonLabels) {
         coverImage_.setFont(builtinFont(kLabelFontHeight));
         coverImage_.setTextAlign(kAlignCentre);
@@ -339,25 +394,107 @@ void BoardRenderer::paintCover(int revealCount, const GameContent& game, bool bl
         if (poly.pointCount < 3)
             continue;
         const int count = std::min<int>(poly.pointCount, kMaxPolygonPoints);
-        RasterPoint pts[64];
+        ClipPoint mapped[kMaxPolygonPoints];
         int64_t sumX = 0, sumY = 0;
         for (int j = 0; j < count; ++j) {
-            pts[j].x = scaleAxis(poly.points[j].x, dw, pw);
-            pts[j].y = scaleAxis(poly.points[j].y, dh, ph);
-            sumX += pts[j].x;
-            sumY += pts[j].y;
+            mapped[j] = place.place(poly.points[j]);
+            sumX += mapped[j].x;
+            sumY += mapped[j].y;
         }
-        const int filled = boundPolygon(pts, count, dw, dh);
+        RasterPoint pts[64];
+        const int filled = boundPolygon(mapped, count, pts, w, h);
         if (filled >= 3)
             coverImage_.fillPolygon(pts, filled,
                                     blackCover ? 0x000000 : coverColour(poly.colourIndex));
-        if (options_.polygonLabels) {
-            char label[kNameCapacity + 16];
-            std::snprintf(label, sizeof label, "%i. %s", n - i, poly.name);
-            coverImage_.drawText(static_cast<int>(sumX / count), static_cast<int>(sumY / count),
-                                 label);
-        }
+        if (!options_.polygonLabels)
+            continue;
+        const int64_t labelX = sumX / count;
+        const int64_t labelY = sumY / count;
+        if (place.zoomed && (labelX < -kLabelReach || labelX > w + kLabelReach ||
+                             labelY < -kLabelReach || labelY > h + kLabelReach))
+            continue;
+        char label[kNameCapacity + 16];
+        std::snprintf(label, sizeof label, "%i. %s", n - i, poly.name);
+        coverImage_.drawText(static_cast<int>(labelX), static_cast<int>(labelY), label);
     }
+}
+
+void BoardRenderer::renderZoomedPicture(int revealCount, const GameContent& game, bool blackCover,
+                                        const PictureMapping& mapping, const BoardRect& area,
+                                        BoardCanvas& canvas)
+{
+    // Only the picture's part inside the area is made; the rest of the area
+    // keeps the background.
+    const int pw = game.picture.width() > 0 ? game.picture.width() : 1;
+    const int ph = game.picture.height() > 0 ? game.picture.height() : 1;
+    const PolygonPoint start = mapping.toBoard({0, 0});
+    const PolygonPoint end = mapping.toBoard({pw, ph});
+    const BoardRect visible = intersection(area, {start.x, start.y, end.x - start.x, end.y - start.y});
+    if (visible.isEmpty()) {
+        coverImage_.release();
+        canvas.invalidate(area.x, area.y, area.w, area.h);
+        return;
+    }
+    const RasterImage& pic = game.picture;
+    const ZoomedSource source{pic.bits(), pic.width(), pic.height(), pic.bitsPerPixel(), mapping,
+                              visible};
+    if (source != zoomedFrom_ || zoomedPicture_.isEmpty()) {
+        if (!sampleZoomedPicture(pic, mapping, visible, zoomedPicture_))
+            zoomedPicture_.create(32, visible.w, visible.h, 0u);   // nothing to show but the cover
+        zoomedFrom_ = source;
+    }
+    if (coverImage_.width() == visible.w && coverImage_.height() == visible.h &&
+        coverImage_.bitsPerPixel() == zoomedPicture_.bitsPerPixel())
+        std::memcpy(coverImage_.bits(), zoomedPicture_.bits(), zoomedPicture_.byteSize());
+    else
+        coverImage_.copyFrom(zoomedPicture_);
+    CoverPlacement place;
+    place.zoomed = true;
+    place.mapping = mapping;
+    place.originX = visible.x;
+    place.originY = visible.y;
+    paintCover(revealCount, game, blackCover, place);
+    canvas.backBuffer().blit(coverImage_, visible.x, visible.y);
+    canvas.invalidate(area.x, area.y, area.w, area.h);
+}
+
+void BoardRenderer::setPictureZoom(const PictureZoom& zoom)
+{
+    zoom_ = zoom;
+    if (zoom.isFit()) {
+        zoomedPicture_.release();
+        zoomedFrom_ = {};
+    }
+}
+
+ZoomFrame BoardRenderer::zoomFrame(const GameContent& game) const
+{
+    return zoomFrameFor(layout_, width_, height_, game.picture.width(), game.picture.height());
+}
+
+std::optional<PictureMapping> BoardRenderer::zoomedMappingFor(const GameContent& game,
+                                                              ViewMode mode) const
+{
+    if (!isDrawMode(mode) || zoom_.isFit())
+        return std::nullopt;
+    const ZoomFrame frame = zoomFrame(game);
+    if (clampedZoom(frame, zoom_).isFit())
+        return std::nullopt;
+    return zoomedMapping(frame, zoom_);
+}
+
+PictureMapping BoardRenderer::mappingFor(const GameContent& game, ViewMode mode) const
+{
+    if (const std::optional<PictureMapping> zoomed = zoomedMappingFor(game, mode))
+        return *zoomed;
+    return computePictureMapping(layout_, width_, height_, game.picture.width(),
+                                 game.picture.height());
+}
+
+void BoardRenderer::refreshMapping(const GameContent& game, ViewMode mode)
+{
+    if (isDrawMode(mode))
+        mapping_ = mappingFor(game, mode);
 }
 
 void BoardRenderer::renderBanner(ShowState& show, BoardCanvas& canvas)

@@ -10,17 +10,27 @@
 //
 // paintOverlay() is the canvas paint callback's work: in draw and sort mode
 // it computes the PictureMapping; in draw mode it also draws the polygon
-// outlines and point handles through the painter and rebuilds the
-// FlatPointList. Both stay readable for the editor.
+// outlines and point handles through the painter, clipped to the picture
+// area, and rebuilds the FlatPointList. Both stay readable for the editor.
+//
+// Zoom (board/picture_zoom.h): in draw and sort mode the picture area shows
+// the picture through the zoom's mapping. At the fit it is drawn as in every
+// other mode: the whole picture scaled once to the fit size. Zoomed, only
+// the visible part is sampled (board/zoomed_picture.h) and kept while the
+// mapping and the visible rectangle stay, so cover changes and forced
+// redraws do not sample again; the cover is painted through the same
+// mapping. A changed zoom redraws the picture area at the next pass.
 //
 // Not thread-safe; runs on the window thread inside the show tick's guard.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "board/board_canvas.h"
 #include "board/board_layout.h"
 #include "board/flat_point_list.h"
+#include "board/picture_zoom.h"
 #include "game/game_content.h"
 #include "imaging/raster_image.h"
 #include "show/show_state.h"
@@ -108,10 +118,25 @@ public:
     void paintOverlay(OverlayPainter& painter, const GameContent& game, ViewMode mode,
                       int selectedPolygon);
     const PictureMapping& pictureMapping() const { return mapping_; }
+
+    // The zoom of the picture area in draw and sort mode; the other modes
+    // always show the fit. Drawn at the next render pass and used by the
+    // next paint (refreshMapping() takes it into pictureMapping() at once).
+    // Back at the fit, the zoomed picture's memory is given back.
+    void setPictureZoom(const PictureZoom& zoom);
+    const PictureZoom& pictureZoom() const { return zoom_; }
+    // What the zoom applies to on this board for the game's picture.
+    ZoomFrame zoomFrame(const GameContent& game) const;
+    // The mapping of the picture area in a mode: the zoom's in draw and
+    // sort mode, the fit in the others.
+    PictureMapping mappingFor(const GameContent& game, ViewMode mode) const;
+    // Sets pictureMapping() as the next paint will, in draw and sort mode.
+    void refreshMapping(const GameContent& game, ViewMode mode);
     const FlatPointList& flatPoints() const { return flatPoints_; }
     FlatPointList& flatPoints() { return flatPoints_; }
 
-    // The picture scaled to the picture area with the cover painted on it.
+    // The picture scaled to the picture area with the cover painted on it
+    // (zoomed: only its visible part).
     const RasterImage& coverImage() const { return coverImage_; }
     bool frameDirty() const { return frameDirty_ != 0; }
 
@@ -119,10 +144,17 @@ private:
     void renderStrip(PlayerSide side, const ShowState& show, BoardCanvas& canvas);
     void renderFrame(BoardCanvas& canvas);
     void renderPicture(ShowState& show, const GameContent& game, ViewMode mode,
-                       BoardCanvas& canvas);
+                       const std::optional<PictureMapping>& zoomed, BoardCanvas& canvas);
+    void renderZoomedPicture(int revealCount, const GameContent& game, bool blackCover,
+                             const PictureMapping& mapping, const BoardRect& area,
+                             BoardCanvas& canvas);
+    // The zoomed mapping of a mode; none at the fit and outside draw and sort mode.
+    std::optional<PictureMapping> zoomedMappingFor(const GameContent& game, ViewMode mode) const;
     bool scaledMatches(const RasterImage& picture, int dw, int dh) const;
     void scalePicture(const RasterImage& picture, int dw, int dh);
-    void paintCover(int revealCount, const GameContent& game, bool blackCover, int dw, int dh);
+    struct CoverPlacement;
+    void paintCover(int revealCount, const GameContent& game, bool blackCover,
+                    const CoverPlacement& place);
     void renderBanner(ShowState& show, BoardCanvas& canvas);
 
     int width_ = 0;
@@ -141,6 +173,21 @@ private:
     int scaledFromWidth_ = 0;
     int scaledFromHeight_ = 0;
     int scaledFromDepth_ = 0;
+    // The visible part of the zoomed picture and what it was sampled for.
+    struct ZoomedSource {
+        const uint8_t* bits = nullptr;
+        int width = 0;
+        int height = 0;
+        int depth = 0;
+        PictureMapping mapping;
+        BoardRect visible;
+        friend bool operator==(const ZoomedSource&, const ZoomedSource&) = default;
+    };
+    RasterImage zoomedPicture_;
+    ZoomedSource zoomedFrom_;
+    PictureZoom zoom_;
+    // The zoomed mapping the picture area was last drawn with; none: the fit.
+    std::optional<PictureMapping> drawnZoom_;
     RasterImage bannerImage_;
     uint8_t cellCache_[kPlayerCount][kMaxStarCells];
     uint8_t lastDrawnState_[kPlayerCount] = {};

@@ -1,5 +1,6 @@
 // The draw-mode overlay: polygon outlines and point handles painted on the
-// window over the back buffer, and the FlatPointList of what was drawn.
+// window over the back buffer, clipped to the picture area, and the
+// FlatPointList of what was drawn.
 #include <algorithm>
 
 #include "board/board_renderer.h"
@@ -11,10 +12,24 @@ namespace {
 constexpr int kHandleRadius = 3;   // 7 x 7 handles
 constexpr int kOffsets[5][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {0, 0}};
 
-void handle(OverlayPainter& p, PolygonPoint b)
+// A handle wholly outside the clip is left out: zoomed, most points may lie
+// far off, up to the end of the int range, where its corners would not fit.
+void handle(OverlayPainter& p, PolygonPoint b, const BoardRect& clip)
 {
+    if (int64_t{b.x} + kHandleRadius < clip.x || int64_t{b.x} - kHandleRadius >= int64_t{clip.x} + clip.w ||
+        int64_t{b.y} + kHandleRadius < clip.y || int64_t{b.y} - kHandleRadius >= int64_t{clip.y} + clip.h)
+        return;
     p.fillRect(b.x - kHandleRadius, b.y - kHandleRadius, b.x + kHandleRadius,
                b.y + kHandleRadius);
+}
+
+// The thick outline passes move the ends by a pixel: points at the end of
+// the int range (far beyond the clip) are brought in first.
+constexpr int32_t kDrawLimit = 1 << 30;
+
+PolygonPoint drawable(PolygonPoint b)
+{
+    return {std::clamp(b.x, -kDrawLimit, kDrawLimit), std::clamp(b.y, -kDrawLimit, kDrawLimit)};
 }
 
 void setOutlineColour(OverlayPainter& p, int colourIndex)
@@ -30,10 +45,13 @@ void BoardRenderer::paintOverlay(OverlayPainter& painter, const GameContent& gam
 {
     if (mode != ViewMode::Draw && mode != ViewMode::Sort)
         return;
-    mapping_ = computePictureMapping(layout_, width_, height_, game.picture.width(),
-                                     game.picture.height());
+    mapping_ = mappingFor(game, mode);
     if (mode == ViewMode::Sort)
         return;
+    // Zoomed outlines reach far beyond the picture: never over the banner
+    // or the star strips.
+    const BoardRect clip = pictureAreaRect(layout_, width_, height_);
+    painter.setClip(clip);
 
     const int n = std::clamp<int>(game.polygonCount, 0, kMaxPolygons);
     flatPoints_.clear();
@@ -48,14 +66,14 @@ void BoardRenderer::paintOverlay(OverlayPainter& painter, const GameContent& gam
         setOutlineColour(painter, poly.colourIndex);
         for (int j = 0; j < count; ++j) {
             const PolygonPoint b = mapping_.toBoard(poly.points[j]);
-            mapped[j] = b;
-            handle(painter, b);
+            mapped[j] = drawable(b);
+            handle(painter, b, clip);
             flatPoints_.append({b.x, b.y, g, j});
             if (!selected) {
                 if (j == 0)
-                    painter.moveTo(b.x, b.y);
+                    painter.moveTo(mapped[j].x, mapped[j].y);
                 else
-                    painter.lineTo(b.x, b.y);
+                    painter.lineTo(mapped[j].x, mapped[j].y);
             }
         }
         if (selected)
@@ -80,12 +98,12 @@ void BoardRenderer::paintOverlay(OverlayPainter& painter, const GameContent& gam
         return;
     setOutlineColour(painter, sel.colourIndex);
     for (int j = 0; j < count; ++j)
-        mapped[j] = mapping_.toBoard(sel.points[j]);
+        mapped[j] = drawable(mapping_.toBoard(sel.points[j]));
     for (const auto& off : kOffsets) {
         painter.moveTo(mapped[count - 1].x + off[0], mapped[count - 1].y + off[1]);
         for (int j = 0; j < count; ++j) {
             painter.lineTo(mapped[j].x + off[0], mapped[j].y + off[1]);
-            handle(painter, mapped[j]);
+            handle(painter, mapped[j], clip);
         }
     }
 }

@@ -202,8 +202,12 @@ bool BoardView::runCommand(int32_t id)
         // A mode change ends a drag or a drawing as Escape does: the rubber
         // band sits where the mouse went to reach the selector, not on a
         // corner the game master placed.
-        if (id - kModeCommandBase != static_cast<int32_t>(engine_.viewMode()))
+        const auto next = static_cast<ViewMode>(id - kModeCommandBase);
+        if (next != engine_.viewMode())
             editor_.finishGesture();
+        // Play and the previews show the picture as the players see it.
+        if (next != ViewMode::Draw && next != ViewMode::Sort)
+            resetPictureZoom();
         engine_.selectViewMode(id);
         return true;
     }
@@ -247,6 +251,83 @@ void BoardView::resize(int width, int height)
 {
     if (renderer_.resize(canvas_, show_, width, height))
         engine_.setViewSize(width, height);
+}
+
+bool BoardView::pictureZoomAllowed() const
+{
+    const ViewMode mode = engine_.viewMode();
+    return (mode == ViewMode::Draw || mode == ViewMode::Sort) &&
+           engine_.zoomState() == FullScreenState::Off;
+}
+
+void BoardView::mouse(const BoardMouseEvent& event)
+{
+    if (zoomMouse(event))
+        return;
+    mouse(event.kind, event.x, event.y);
+}
+
+bool BoardView::zoomMouse(const BoardMouseEvent& e)
+{
+    if (!pictureZoomAllowed()) {
+        zoom_.endPan();
+        return false;
+    }
+    const PolygonPoint at{e.x, e.y};
+    const ZoomFrame frame = renderer_.zoomFrame(game_);
+    const BoardRect& a = frame.area;
+    const bool inArea = e.x >= a.x && e.y >= a.y && e.x - a.x < a.w && e.y - a.y < a.h;
+    switch (e.kind) {
+    case MouseKind::Wheel:
+        if (!(e.keyFlags & kMouseControl) || !inArea)
+            return false;
+        if (zoom_.wheel(frame, at, e.wheelDelta)) {
+            showPictureZoom();
+            // A rubber band or a dragged point takes the picture pixel now
+            // under the cursor.
+            if (editor_.captureState() != CaptureState::Idle)
+                editor_.onMouse(engine_.viewMode(), MouseKind::Move, e.x, e.y);
+        }
+        return true;
+    case MouseKind::MiddleDown:
+    case MouseKind::MiddleDoubleClick:
+        if (!inArea)
+            return false;
+        zoom_.beginPan(frame, at);
+        return true;
+    case MouseKind::MiddleUp:
+        if (!zoom_.panning())
+            return false;
+        zoom_.endPan();
+        return true;
+    case MouseKind::Move:
+        if (!zoom_.panning())
+            return false;
+        if (!(e.keyFlags & kMouseMiddleButton)) {
+            zoom_.endPan();   // its release went elsewhere
+            return false;
+        }
+        if (zoom_.panTo(frame, at))
+            showPictureZoom();
+        return false;   // the editor follows the mouse as ever
+    default:
+        return false;
+    }
+}
+
+void BoardView::showPictureZoom()
+{
+    renderer_.setPictureZoom(zoom_.zoom());
+    renderer_.refreshMapping(game_, engine_.viewMode());
+    editor_.mappingChanged();
+    renderTick();
+    platform_.repaintNow();
+}
+
+void BoardView::resetPictureZoom()
+{
+    zoom_.reset();
+    renderer_.setPictureZoom(zoom_.zoom());
 }
 
 void BoardView::mouse(MouseKind kind, int x, int y)
@@ -333,6 +414,11 @@ void BoardView::paintOverlay(OverlayPainter& painter)
 void BoardView::setZoomState(FullScreenState state, ScreenRect viewScreenRect)
 {
     engine_.setZoomState(state, viewScreenRect);
+    // Full screen is the show's picture: at the fit, and it stays there.
+    if (state != FullScreenState::Off && !zoom_.zoom().isFit()) {
+        resetPictureZoom();
+        showPictureZoom();
+    }
 }
 
 void BoardView::setPicturePath(const std::string& path)
@@ -360,6 +446,7 @@ bool BoardView::takePicturePath(const std::string& entered)
 bool BoardView::load(int32_t gameNumber, GameContent& content)
 {
     editor_.resetForNewGame();
+    resetPictureZoom();
     const bool loaded = store_.load(gameNumber, content);
     // Another game: its history starts here, whatever the load left.
     history_.reset(content);
@@ -455,6 +542,7 @@ void BoardView::newPicture()
         return;
     editor_.resetForNewGame();
     history_.reset(game_);
+    resetPictureZoom();
     // Start the new picture as the show engine would: hidden, then the
     // draw-mode rule shows it whole at the next tick.
     show_.setBanner(game_.question);

@@ -8,6 +8,14 @@
 // Options are read from the settings when the view is constructed and
 // written back when it is destroyed.
 //
+// Zoom: in draw and sort mode, and not in full screen, Ctrl+wheel over the
+// picture area zooms around the cursor and a middle-button drag pans
+// (board/zoom_control.h); other wheel and middle-button events go to the
+// editor as ever, and a pan never touches an editor gesture. The zoom
+// goes back to the fit when another game is loaded or a new one made, in
+// play and preview mode and on entering full screen; it stays across
+// draw/sort switches, saves and resizes (bounded to the new size).
+//
 // The game the next picture start will load is read ahead in the
 // background (GameReadAhead, which the store reads its pictures through):
 // from the window's creation on, and again whenever a command, a new
@@ -23,6 +31,7 @@
 #include "board/edit_history.h"
 #include "board/polygon_editor.h"
 #include "board/view_platform.h"
+#include "board/zoom_control.h"
 #include "game/file_system.h"
 #include "game/game_content.h"
 #include "game/game_read_ahead.h"
@@ -59,6 +68,8 @@ public:
 
     void tick();                          // the ShowTimer
     void resize(int width, int height);   // the size handler
+    // A mouse message of the canvas: zoom and pan first, the rest as below.
+    void mouse(const BoardMouseEvent& event);
     // Board pixels; a press outside the board ends a held gesture.
     void mouse(MouseKind kind, int x, int y);
     bool keyDown(EditorKey key);
@@ -79,6 +90,7 @@ public:
     BoardCanvas& canvas() { return canvas_; }
     BoardRenderer& renderer() { return renderer_; }
     PolygonEditor& editor() { return editor_; }
+    const PictureZoom& pictureZoom() const { return zoom_.zoom(); }
     GameFolderStore& store() { return store_; }
     GameReadAhead& readAhead() { return readAhead_; }
     const EditHistory& history() const { return history_; }
@@ -93,6 +105,13 @@ private:
     void repaintView() override;
 
     bool runCommand(int32_t id);
+    bool pictureZoomAllowed() const;
+    // Zoom and pan events; true when the event was theirs alone.
+    bool zoomMouse(const BoardMouseEvent& event);
+    // Shows the control's zoom: mapping, point list, picture area, repaint.
+    void showPictureZoom();
+    // Back to the fit (shown at the next render pass).
+    void resetPictureZoom();
     // Points the read-ahead at the game after the current one in the
     // current library, unless it is there already (or `restart`).
     void aimReadAhead(bool restart = false);
@@ -136,6 +155,7 @@ private:
     uint64_t coverSeed_;
     std::string playBanner_;
     int32_t playBannerGame_ = -1;
+    ZoomControl zoom_;
 };
 
 // The title part of editingTitle() for a game number (0: none) and a mode.

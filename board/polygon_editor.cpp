@@ -137,6 +137,13 @@ void PolygonEditor::resetForNewGame()
     rebuildPoints();
 }
 
+void PolygonEditor::mappingChanged()
+{
+    if (capture_ != CaptureState::Idle)
+        savedBoard_ = mapping_.toBoard(savedPicture_);
+    rebuildPoints();
+}
+
 // ---------------------------------------------------------------- mouse
 
 void PolygonEditor::onMove(PolygonPoint cursor)

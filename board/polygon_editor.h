@@ -96,6 +96,11 @@ public:
     // Forgets the selection and the hot point (after another game was
     // loaded into the GameContent). Ends a gesture first.
     void resetForNewGame();
+    // The mapping changed under a standing mouse (zoom, pan): rebuilds the
+    // point list and carries the board position a gesture started from
+    // (where a drop or a click counts as "no move") along with the picture.
+    // A gesture goes on.
+    void mappingChanged();
 
     void setTool(DrawTool tool) { tool_ = tool; }
     DrawTool tool() const { return tool_; }

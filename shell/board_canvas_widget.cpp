@@ -14,6 +14,7 @@ namespace {
 class QtOverlayPainter final : public OverlayPainter {
 public:
     explicit QtOverlayPainter(QPainter& p) : p_(p) {}
+    void setClip(const BoardRect& a) override { p_.setClipRect(QRect(a.x, a.y, a.w, a.h)); }
     void setColour(uint8_t r, uint8_t g, uint8_t b) override
     {
         colour_ = QColor(r, g, b);

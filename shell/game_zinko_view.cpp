@@ -46,7 +46,7 @@ CGameZinkoView::CGameZinkoView(CMainFrame& frame, SettingsBackend& settings, Vie
         canvasWidget_->update();
     });
     board_->canvas().setMouseCallback(
-        [](void* user, const BoardMouseEvent& e) { static_cast<BoardView*>(user)->mouse(e.kind, e.x, e.y); },
+        [](void* user, const BoardMouseEvent& e) { static_cast<BoardView*>(user)->mouse(e); },
         board_.get());
     board_->canvas().setPaintCallback(
         [](void* user, OverlayPainter& p) { static_cast<BoardView*>(user)->paintOverlay(p); }, board_.get());

@@ -463,9 +463,12 @@ TEST(BoardRenderer, NothingIsDrawnBeforeTheFirstSize)
     EXPECT_EQ(show.bannerDirty, 1);
 }
 
-// Records the overlay's drawing calls.
+// Records the overlay's drawing calls, and apart from them its clipping
+// with the number of calls drawn before it.
 struct RecordingPainter : OverlayPainter {
     std::vector<std::string> calls;
+    std::vector<std::pair<BoardRect, size_t>> clips;
+    void setClip(const BoardRect& area) override { clips.emplace_back(area, calls.size()); }
     void setColour(uint8_t r, uint8_t g, uint8_t b) override
     {
         calls.push_back("colour " + std::to_string(r) + "," + std::to_string(g) + "," +

@@ -18,6 +18,7 @@ namespace gz::test {
 // An overlay painter that draws nowhere (the overlay pass still computes
 // the picture mapping and the point list).
 struct NullPainter : OverlayPainter {
+    void setClip(const BoardRect&) override {}
     void setColour(uint8_t, uint8_t, uint8_t) override {}
     void fillRect(int, int, int, int) override {}
     void moveTo(int, int) override {}

@@ -638,4 +638,42 @@ TEST(PolygonEditor, StaleHitTestStateNeverReachesPastTheTable)
     EXPECT_FALSE(b->host.captured);
 }
 
+// The mapping changes under a gesture (a zoom): the board positions the
+// gesture started from move with the picture. A click at the last corner's
+// new place still ends the drawing, one at its old place adds a corner; a
+// drag dropped at the point's new place is still "no move".
+TEST(PolygonEditor, AChangedMappingCarriesTheGestureAlong)
+{
+    const gz::PictureMapping doubled{2, 1, -100, -50};
+    {
+        auto b = std::make_unique<Board>();
+        play(*b, click(10, 10) + click(60, 10) + click(30, 50) + moveTo(40, 60));
+        b->mapping = doubled;
+        b->editor.mappingChanged();
+        // (30, 50) is now at (-40, 50): a click there is back on the last corner.
+        play(*b, click(-38, 52));
+        EXPECT_EQ(b->editor.captureState(), CaptureState::Idle);
+        EXPECT_EQ(b->polygons(), (Outlines{{{10, 10}, {60, 10}, {30, 50}}}));
+    }
+    {
+        auto b = std::make_unique<Board>();
+        play(*b, click(10, 10) + click(60, 10) + click(30, 50) + moveTo(40, 60));
+        b->mapping = doubled;
+        b->editor.mappingChanged();
+        play(*b, click(30, 50) + escape());   // picture (65, 50): a fourth corner
+        EXPECT_EQ(b->polygons(), (Outlines{{{10, 10}, {60, 10}, {30, 50}, {65, 50}}}));
+    }
+    {
+        auto b = std::make_unique<Board>(Outlines{kTriangle});
+        b->editor.setTool(kMove);
+        play(*b, moveTo(300, 100) + press(300, 100) + moveTo(330, 130));
+        b->mapping = doubled;
+        b->editor.mappingChanged();
+        // The point started at picture (300, 100), now board (500, 150).
+        play(*b, moveTo(503, 152) + release(503, 152));
+        EXPECT_EQ(b->polygons(), (Outlines{kTriangle}));
+        EXPECT_FALSE(b->game.modified);
+    }
+}
+
 }  // namespace

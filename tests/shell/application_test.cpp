@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,60 @@ TEST_F(ApplicationTest, NewPictureShrinksALargePictureWhenTicked)
         EXPECT_EQ(stored.width(), c.width) << c.shrink;
         board().game().modified = false;   // no question at the next creation or at exit
     }
+}
+
+// Ctrl+wheel over the picture in draw mode zooms in around the cursor and
+// a middle-button drag pans. The zoomed outlines run far beyond the picture
+// area, yet on the screen the banner and the star strips are exactly the
+// back buffer: the overlay is clipped to the picture area.
+TEST_F(ApplicationTest, CtrlWheelZoomsTheDrawingAndItsOutlinesStayInThePictureArea)
+{
+    QComboBox* sel = app->frame()->toolBar()->modeSelector();
+    sel->setCurrentIndex(1);
+    emit sel->activated(1);   // "Zeichnen"
+    QTest::qWait(50);
+    ASSERT_EQ(board().engine().viewMode(), ViewMode::Draw);
+    BoardCanvasWidget* canvas = view().canvasWidget();
+    canvas->repaint();
+    const BoardRect area = pictureAreaRect(board().renderer().layout(), canvas->width(), canvas->height());
+    ASSERT_FALSE(area.isEmpty());
+    // A corner of the first polygon, where outlines meet.
+    const PolygonPoint corner = board().renderer().pictureMapping().toBoard(board().game().polygons[0].points[0]);
+    const QPointF at(std::clamp(corner.x, area.x + 5, area.x + area.w - 5),
+                     std::clamp(corner.y, area.y + 5, area.y + area.h - 5));
+    for (int notch = 0; notch < 8; ++notch) {
+        QWheelEvent wheel(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+    }
+    EXPECT_EQ(board().pictureZoom().step, 8);
+    const PictureMapping zoomed = board().renderer().pictureMapping();
+    auto mouse = [&](QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, p, canvas->mapToGlobal(p), button, held, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &e);
+    };
+    mouse(QEvent::MouseButtonPress, at, Qt::MiddleButton, Qt::MiddleButton);
+    mouse(QEvent::MouseMove, at + QPointF(25, 15), Qt::NoButton, Qt::MiddleButton);
+    mouse(QEvent::MouseButtonRelease, at + QPointF(25, 15), Qt::MiddleButton, Qt::NoButton);
+    const PictureMapping panned = board().renderer().pictureMapping();
+    EXPECT_EQ(panned.numerator, zoomed.numerator);
+    EXPECT_NE(panned, zoomed);
+
+    canvas->repaint();
+    const QImage shot = canvas->grab().toImage();
+    const RasterImage& back = board().canvas().backBuffer();
+    ASSERT_EQ(shot.width(), back.width());
+    int outside = 0, outlines = 0;
+    for (int y = 0; y < back.height(); ++y)
+        for (int x = 0; x < back.width(); ++x) {
+            const bool same = (shot.pixel(x, y) & 0xFFFFFF) == (back.colourAt(x, y) & 0xFFFFFF);
+            const bool inArea = x >= area.x && x < area.x + area.w && y >= area.y && y < area.y + area.h;
+            if (!inArea && !same && outside++ == 0)
+                ADD_FAILURE() << "overlay drawn at " << x << "," << y;
+            outlines += inArea && !same ? 1 : 0;
+        }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(outlines, 100);
 }
 
 TEST_F(ApplicationTest, SettingsSurviveARestart)
