@@ -101,12 +101,17 @@ private:
     void chooseNextGameNumber();
     void chooseComPort();
     void newPicture();
+    // "Bilder importieren": new games from many picture files, after the
+    // game on the board; that game stays as it is (edits and all), and its
+    // number is never given away.
+    void importPictures();
 
     SettingsBackend& settings_;
     ViewPlatform& platform_;
     ShowClock& clock_;
     std::unique_ptr<FileSystem> ownFs_;
     std::unique_ptr<PictureFiles> ownPictures_;
+    PictureFiles* pictureFiles_;   // the codecs under the read-ahead, for other threads
     GameReadAhead readAhead_;
     GameFolderStore store_;
     ViewSettings options_;
