@@ -1,7 +1,6 @@
 #include "shell/import_pictures_dialog.h"
 
 #include <QCheckBox>
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -27,14 +26,52 @@ std::string toGame(const QString& s) { return cp1252::fromUtf8(s.toStdString());
 
 }  // namespace
 
+namespace {
+
+// Natural order without depending on the collator's numeric mode, which
+// not every Qt build (nor the C locale) offers: digit runs compare as
+// numbers, other runs as text, case ignored.
+int compareNames(const QString& a, const QString& b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool digits = a[i].isDigit();
+        if (digits != b[j].isDigit())
+            return digits ? -1 : 1;   // numbers before letters, as file managers show them
+        qsizetype ei = i, ej = j;
+        while (ei < a.size() && a[ei].isDigit() == digits)
+            ++ei;
+        while (ej < b.size() && b[ej].isDigit() == digits)
+            ++ej;
+        QStringView x = QStringView(a).mid(i, ei - i), y = QStringView(b).mid(j, ej - j);
+        int c = 0;
+        if (digits) {
+            while (x.size() > 1 && x.front() == u'0')
+                x = x.mid(1);
+            while (y.size() > 1 && y.front() == u'0')
+                y = y.mid(1);
+            c = x.size() != y.size() ? (x.size() < y.size() ? -1 : 1) : x.compare(y);
+        } else {
+            c = QString::localeAwareCompare(x.toString().toCaseFolded(), y.toString().toCaseFolded());
+        }
+        if (c != 0)
+            return c;
+        i = ei;
+        j = ej;
+    }
+    return (a.size() - i > 0) - (b.size() - j > 0);
+}
+
+}  // namespace
+
 void sortPictureFiles(QStringList& files)
 {
-    QCollator collator;
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(files.begin(), files.end(), [&](const QString& a, const QString& b) {
-        const int byName = collator.compare(QFileInfo(a).fileName(), QFileInfo(b).fileName());
-        return byName != 0 ? byName < 0 : a < b;
+    std::stable_sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
+        const QFileInfo x(a), y(b);
+        int c = compareNames(x.completeBaseName(), y.completeBaseName());
+        if (c == 0)
+            c = compareNames(x.suffix(), y.suffix());
+        return c != 0 ? c < 0 : a < b;
     });
 }
 

@@ -31,7 +31,8 @@ namespace gz {
 // they become games in; empty when cancelled.
 QStringList choosePictureFiles(SettingsBackend& settings, QWidget* parent, QString& folder);
 
-// The files in import order: by name, case ignored, digit runs as numbers.
+// The files in import order: by name (then extension, then folder), case
+// ignored, digit runs as numbers.
 void sortPictureFiles(QStringList& files);
 
 // "Ausgewählt: 20 Bilder".

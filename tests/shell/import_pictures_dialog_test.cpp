@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -88,9 +89,12 @@ TEST(ImportPicturesDialog, AQuestionIsNeeded)
 
 TEST(ImportPictureFiles, ComeInTheOrderOfTheirNames)
 {
-    QStringList files = {"/b/Bild10.jpg", "/a/bild2.jpg", "/c/Bild1.jpg", "/a/Bild1.jpg", "/z/Anfang.png"};
+    QStringList files = {"/b/Bild10.jpg", "/a/bild2.jpg", "/c/Bild1.jpg", "/a/Bild1.jpg", "/z/Anfang.png",
+                         "/a/Bild02b.jpg", "/a/Bilder.jpg", "/a/007.jpg", "/a/Bild.jpg"};
     sortPictureFiles(files);
-    EXPECT_EQ(files, (QStringList{"/z/Anfang.png", "/a/Bild1.jpg", "/c/Bild1.jpg", "/a/bild2.jpg", "/b/Bild10.jpg"}));
+    EXPECT_EQ(files.join(QLatin1Char(' ')).toStdString(),
+              "/a/007.jpg /z/Anfang.png /a/Bild.jpg /a/Bild1.jpg /c/Bild1.jpg /a/bild2.jpg /a/Bild02b.jpg "
+              "/b/Bild10.jpg /a/Bilder.jpg");
 }
 
 // The file dialog takes many files, filtered as the new-picture dialog's,
@@ -110,10 +114,20 @@ TEST(ImportPictureFiles, ManyFilesAreChosenAtOnce)
         EXPECT_EQ(f->fileMode(), QFileDialog::ExistingFiles);
         EXPECT_EQ(f->nameFilters().join(QStringLiteral(";;")), pictureFileFilter());
         EXPECT_EQ(f->windowTitle(), QString::fromUtf8("Bilder auswählen"));
-        auto* edit = f->folderList() ? f->folderList()->lineEdit() : f->findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(edit, nullptr);
-        edit->setText(QStringLiteral("\"Bild10.png\" \"Bild2.png\""));
+        // Two of the three files picked in the list, as with Ctrl and the mouse.
+        auto* list = f->findChild<QListView*>("listView");
+        ASSERT_NE(list, nullptr);
+        (void)QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 3; }, 5000);
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+            const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
+            if (index.data().toString() != QStringLiteral("Bild3.png"))
+                list->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
         f->accept();
+        if (f->isVisible()) {
+            ADD_FAILURE() << "the file dialog did not take the files: " << f->selectedFiles().join(' ').toStdString();
+            f->reject();
+        }
     });
     const QStringList files = choosePictureFiles(settings, nullptr, folder);
     EXPECT_EQ(files, (QStringList{tmp.filePath("Bild2.png"), tmp.filePath("Bild10.png")}));
