@@ -114,9 +114,9 @@ std::string unreadableText(const std::vector<std::string>& files)
     std::string out = files.size() == 1 ? "Dieses Bild konnte nicht geladen werden:"
                                         : "Diese Bilder konnten nicht geladen werden:";
     for (std::size_t i = 0; i < files.size() && i < kListedUnreadable; ++i)
-        out += "\n" + cp1252::fromUtf8(fileNameOf(files[i]));
+        out.append(1, '\n').append(cp1252::fromUtf8(fileNameOf(files[i])));
     if (files.size() > kListedUnreadable)
-        out += "\nund " + std::to_string(files.size() - kListedUnreadable) + " weitere";
+        out.append("\nund ").append(std::to_string(files.size() - kListedUnreadable)).append(" weitere");
     return out;
 }
 
@@ -135,7 +135,7 @@ std::string importSummaryText(const ImportRequest& request, const ImportReport& 
     std::string text = createdText(report.created);
     for (const std::string& part : {endText(request, report), unreadableText(report.unreadable)})
         if (!part.empty())
-            text += "\n\n" + part;
+            text.append("\n\n").append(part);
     return text;
 }
 
