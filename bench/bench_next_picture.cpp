@@ -125,6 +125,8 @@ struct Platform final : gz::ViewPlatform {
     }
     bool askText(const std::string&, const std::string&, std::string&) override { return false; }
     bool askNewPicture(int32_t&, gz::NewGameRequest&) override { return false; }
+    bool askImportPictures(gz::ImportRequest&) override { return false; }
+    void runImport(const gz::ImportRequest&, const gz::ImportJob&) override {}
     void postCommand(int32_t) override {}
     void updateCanvas() override {}
     void captureMouse() override {}

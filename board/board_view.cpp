@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <algorithm>
 
 #include "board/sort_mode.h"
 #include "game/cover_generator.h"
@@ -63,7 +64,8 @@ BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowCloc
     : settings_(settings),
       platform_(platform),
       clock_(clock),
-      readAhead_(*orOwn(fs, ownFs_), *orOwn(pictures, ownPictures_)),
+      pictureFiles_(orOwn(pictures, ownPictures_)),
+      readAhead_(*orOwn(fs, ownFs_), *pictureFiles_),
       store_(fs ? *fs : *ownFs_, readAhead_, platform.messageBoxes()),
       options_(readViewSettings(settings)),
       engine_(show_, game_, ShowHost{&clock, this, sound, this, &platform}),
@@ -217,6 +219,7 @@ bool BoardView::runCommand(int32_t id)
         return viewCommandState(id, {}).known;
     switch (id) {
     case cmd::kNew: newPicture(); break;
+    case cmd::kImportPictures: importPictures(); break;
     case cmd::kSave:
         editor_.finishGesture();
         recordEdit();
@@ -553,6 +556,30 @@ void BoardView::newPicture()
     renderer_.requestFullRedraw(show_);
     engine_.showTick();
     platform_.repaintNow();
+}
+
+void BoardView::importPictures()
+{
+    if (engine_.viewMode() != ViewMode::Draw)
+        return;
+    ImportRequest request;
+    if (!platform_.askImportPictures(request) || request.files.empty())
+        return;
+    request.startNumber = std::max(game_.gameNumber, kFirstGameNumber);
+    // Its number stays the board game's own, even before its first save.
+    if (game_.libraryPath && *game_.libraryPath == store_.picturePath())
+        request.keepFree = game_.gameNumber;
+    editor_.finishGesture();
+    // Both cores for the import; the library changes under the read-ahead anyway.
+    readAhead_.clear();
+    const std::string library = store_.picturePath();
+    ImportReport report;
+    platform_.runImport(request, [&](const ImportProgress& progress, const std::atomic<bool>& cancel) {
+        report = gz::importPictures(store_.fileSystem(), *pictureFiles_, library, request, progress, cancel);
+    });
+    aimReadAhead(true);
+    platform_.messageBoxes().show(importSummaryText(request, report), kImportTitle, MessageButtons::Ok,
+                                  importSummaryIcon(report));
 }
 
 }  // namespace gz

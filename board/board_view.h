@@ -134,12 +134,17 @@ private:
     // play-mode text comes back with play mode.
     void followModeWithBanner(ViewMode before);
     void redrawAll();
+    // "Bilder importieren": new games from many picture files, after the
+    // game on the board; that game stays as it is (edits and all), and its
+    // number is never given away.
+    void importPictures();
 
     SettingsBackend& settings_;
     ViewPlatform& platform_;
     ShowClock& clock_;
     std::unique_ptr<FileSystem> ownFs_;
     std::unique_ptr<PictureFiles> ownPictures_;
+    PictureFiles* pictureFiles_;   // the codecs under the read-ahead, for other threads
     GameReadAhead readAhead_;
     GameFolderStore store_;
     ViewSettings options_;

@@ -5,15 +5,22 @@
 // (Windows-1252) texts of the game data; paths are the file system's bytes.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "board/polygon_editor.h"
 #include "game/game_creation.h"
 #include "game/message_box.h"
+#include "game/picture_import.h"
 #include "show/show_host.h"
 
 namespace gz {
+
+// The work of a picture import, as runImport runs it: it reports each
+// file it starts on and watches the cancel flag.
+using ImportJob = std::function<void(const ImportProgress& progress, const std::atomic<bool>& cancel)>;
 
 class ViewPlatform : public EditorHost, public PointerControl {
 public:
@@ -26,6 +33,14 @@ public:
     virtual bool askText(const std::string& title, const std::string& prompt, std::string& text) = 0;
     // The new-picture dialog; `number` in: shown, out: entered.
     virtual bool askNewPicture(int32_t& number, NewGameRequest& request) = 0;
+    // "Bilder importieren": the picture files (many at once), then the
+    // batch's question, piece count and shrink choice. True on OK with
+    // files, question, pieces, shrinkToScreen and a fresh random seed set.
+    virtual bool askImportPictures(ImportRequest& request) = 0;
+    // Runs `job` off the window thread while a progress display shows the
+    // file it reports and offers to cancel (which sets the job's flag); the
+    // window stays responsive. Returns when the job has ended.
+    virtual void runImport(const ImportRequest& request, const ImportJob& job) = 0;
     // Queues a command to the view; it runs later on the window thread.
     virtual void postCommand(int32_t id) = 0;
     // Copies the back buffer's invalidated parts to the screen.

@@ -65,6 +65,8 @@ public:
     // Renames a folder; fails with Exists when `to` exists in any form.
     virtual FsStatus renameFolder(const std::string& from, const std::string& to) = 0;
     virtual FsStatus removeFile(const std::string& path) = 0;
+    // Removes an empty folder; Exists when it still holds anything.
+    virtual FsStatus removeFolder(const std::string& path) = 0;
     // Makes the renames inside a folder durable.
     virtual FsStatus syncFolder(const std::string& path) = 0;
 };
@@ -80,6 +82,7 @@ public:
     FsStatus replaceFile(const std::string& from, const std::string& to) override;
     FsStatus renameFolder(const std::string& from, const std::string& to) override;
     FsStatus removeFile(const std::string& path) override;
+    FsStatus removeFolder(const std::string& path) override;
     FsStatus syncFolder(const std::string& path) override;
 };
 

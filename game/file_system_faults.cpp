@@ -16,6 +16,7 @@ const char* opName(FaultyFileSystem::Op op)
     case Op::ReplaceFile: return "replaceFile";
     case Op::RenameFolder: return "renameFolder";
     case Op::RemoveFile: return "removeFile";
+    case Op::RemoveFolder: return "removeFolder";
     case Op::SyncFolder: return "syncFolder";
     }
     return "?";
@@ -121,6 +122,12 @@ FsStatus FaultyFileSystem::removeFile(const std::string& path)
 {
     FsStatus s = check(Op::RemoveFile, path);
     return s == FsStatus::Ok ? inner_.removeFile(path) : s;
+}
+
+FsStatus FaultyFileSystem::removeFolder(const std::string& path)
+{
+    FsStatus s = check(Op::RemoveFolder, path);
+    return s == FsStatus::Ok ? inner_.removeFolder(path) : s;
 }
 
 FsStatus FaultyFileSystem::syncFolder(const std::string& path)

@@ -18,7 +18,7 @@ namespace gz {
 class FaultyFileSystem final : public FileSystem {
 public:
     enum class Op { Kind, Identify, CreateFolders, ReadFile, WriteFile, SyncFile, ReplaceFile, RenameFolder,
-                    RemoveFile, SyncFolder };
+                    RemoveFile, RemoveFolder, SyncFolder };
 
     explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
@@ -44,6 +44,7 @@ public:
     FsStatus replaceFile(const std::string& from, const std::string& to) override;
     FsStatus renameFolder(const std::string& from, const std::string& to) override;
     FsStatus removeFile(const std::string& path) override;
+    FsStatus removeFolder(const std::string& path) override;
     FsStatus syncFolder(const std::string& path) override;
 
 private:

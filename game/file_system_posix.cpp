@@ -184,6 +184,11 @@ FsStatus PosixFileSystem::removeFile(const std::string& path)
     return ::unlink(path.c_str()) == 0 ? FsStatus::Ok : lastError();
 }
 
+FsStatus PosixFileSystem::removeFolder(const std::string& path)
+{
+    return ::rmdir(path.c_str()) == 0 ? FsStatus::Ok : lastError();
+}
+
 FsStatus PosixFileSystem::syncFolder(const std::string& path)
 {
     return syncPath(path.empty() ? std::string(".") : path, O_RDONLY | O_DIRECTORY);

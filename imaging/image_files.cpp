@@ -26,7 +26,9 @@ namespace gz {
 
 namespace {
 
-char g_lastError[512] = {};
+// Per thread: pictures are read and written on several threads at once
+// (the game read-ahead, a picture import), each asking for its own failure.
+thread_local char g_lastError[512] = {};
 int g_writerOption = -2;
 
 void setLastError(const char* text)

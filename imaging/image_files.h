@@ -10,6 +10,9 @@
 //
 // A failed load leaves `image` as it was before the call (its old picture
 // and state); a failed save may leave a partly written file behind.
+//
+// Loads and saves may run on several threads at once; the process-wide
+// settings (writer option, memory limit) are for before they start.
 #pragma once
 
 #include <cstddef>
@@ -67,8 +70,8 @@ int imageFormatForFileName(std::string_view path);
 // the filters of file dialogs. The loader itself never looks at a name.
 const std::vector<std::string>& readableImagePatterns();
 
-// Message of the most recent failure of either entry point (UTF-8, at most
-// 511 bytes); empty after a successful load.
+// Message of the most recent failure of either entry point on the calling
+// thread (UTF-8, at most 511 bytes); empty after a successful load.
 const char* imageFileLastError();
 
 // Process-wide writer option, default -2 (not set): >= 0 asks the BMP writer

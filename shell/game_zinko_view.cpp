@@ -5,9 +5,12 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QRandomGenerator>
 #include <QVBoxLayout>
 
 #include "shell/board_canvas_widget.h"
+#include "shell/import_pictures_dialog.h"
+#include "shell/import_progress.h"
 #include "shell/main_frame.h"
 #include "shell/message_box_widget.h"
 #include "shell/new_picture_dialog.h"
@@ -184,8 +187,10 @@ bool CGameZinkoView::askNewPicture(int32_t& number, NewGameRequest& request)
 {
     if (!newPicture_)
         newPicture_ = std::make_unique<NewPictureDialog>(settings_, this);
+    newPicture_->shrinkLarge = shrinkLarge_;
     if (!newPicture_->showFor(number))
         return false;
+    shrinkLarge_ = newPicture_->shrinkLarge;
     number = newPicture_->number;
     request.pictureFile = newPicture_->pictureFile;
     request.question = newPicture_->question;
@@ -194,6 +199,33 @@ bool CGameZinkoView::askNewPicture(int32_t& number, NewGameRequest& request)
     request.number = newPicture_->number;
     request.shrinkToScreen = newPicture_->shrinkLarge;
     return true;
+}
+
+bool CGameZinkoView::askImportPictures(ImportRequest& request)
+{
+    const QStringList files = choosePictureFiles(settings_, this, importFolder_);
+    if (files.isEmpty())
+        return false;
+    if (!importPictures_)
+        importPictures_ = std::make_unique<ImportPicturesDialog>(this);
+    importPictures_->shrinkLarge = shrinkLarge_;
+    if (!importPictures_->showFor(static_cast<int>(files.size())))
+        return false;
+    shrinkLarge_ = importPictures_->shrinkLarge;
+    request.files.clear();
+    for (const QString& file : files)
+        request.files.push_back(file.toStdString());
+    request.question = importPictures_->question;
+    request.pieces = importPictures_->pieces;
+    request.shrinkToScreen = importPictures_->shrinkLarge;
+    request.seed = QRandomGenerator::system()->generate64();
+    return true;
+}
+
+void CGameZinkoView::runImport(const ImportRequest& request, const ImportJob& job)
+{
+    ImportProgressDialog progress(request.files.size(), window());
+    progress.run(job);
 }
 
 void CGameZinkoView::postCommand(int32_t id)

@@ -21,6 +21,7 @@ namespace gz {
 
 class BoardCanvasWidget;
 class CMainFrame;
+class ImportPicturesDialog;
 class NewPictureDialog;
 class RemotePoller;
 struct RemotePortStatus;
@@ -65,6 +66,8 @@ private:
     bool askValue(const std::string& title, const std::string& prompt, int32_t& value) override;
     bool askText(const std::string& title, const std::string& prompt, std::string& text) override;
     bool askNewPicture(int32_t& number, NewGameRequest& request) override;
+    bool askImportPictures(ImportRequest& request) override;
+    void runImport(const ImportRequest& request, const ImportJob& job) override;
     void postCommand(int32_t id) override;
     void updateCanvas() override;
     void comPortChanged(int32_t port) override;
@@ -95,6 +98,9 @@ private:
     BoardCanvasWidget* canvasWidget_ = nullptr;
     QTimer showTimer_;
     std::unique_ptr<NewPictureDialog> newPicture_;
+    std::unique_ptr<ImportPicturesDialog> importPictures_;
+    QString importFolder_;       // where the last import's files came from
+    bool shrinkLarge_ = false;   // the shrink choice both picture dialogs share
     bool created_ = false;
     bool closed_ = false;
     bool portProblemShown_ = false;   // the status bar tells a port problem

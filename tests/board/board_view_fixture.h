@@ -7,12 +7,14 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "board/board_view.h"
@@ -71,6 +73,22 @@ public:
         number = newPictureAnswer->number;
         return true;
     }
+    bool askImportPictures(ImportRequest& request) override
+    {
+        ++importAsked;
+        if (!importAnswer)
+            return false;
+        request = *importAnswer;
+        return true;
+    }
+    void runImport(const ImportRequest& request, const ImportJob& job) override
+    {
+        importedRequest = request;
+        // Off the window thread, as the window system runs it.
+        std::atomic<bool> cancel{false};
+        std::thread worker([&] { job([&](const ImportStep& s) { importSteps.push_back(s); }, cancel); });
+        worker.join();
+    }
     void postCommand(int32_t id) override { posted.push_back(id); }
     void updateCanvas() override {}
     void comPortChanged(int32_t port) override { comPort = port; }
@@ -89,6 +107,10 @@ public:
     std::vector<std::string> titles, prompts;
     std::optional<std::string> folderAnswer, textAnswer;
     std::optional<NewGameRequest> newPictureAnswer;
+    std::optional<ImportRequest> importAnswer;
+    std::optional<ImportRequest> importedRequest;
+    std::vector<ImportStep> importSteps;
+    int importAsked = 0;
     std::string chooserStart, shownText;
     std::deque<int32_t> values;
     int32_t shownValue = 0, newPictureShown = -99, comPort = -1;

@@ -12,6 +12,7 @@
 
 #include "game/message_box.h"
 #include "game/polygon_file.h"
+#include "imaging/image_files.h"
 #include "shell/settings_memory.h"
 #include "show/command_ids.h"
 #include "board_test_fixture.h"
@@ -30,6 +31,7 @@ TEST_F(BoardViewTest, EnableAndTickRulesFollowTheMode)
     struct Case { int32_t id; bool playEnabled, drawEnabled, drawChecked; };
     const Case cases[] = {
         {cmd::kNew, false, true, false},
+        {cmd::kImportPictures, false, true, false},
         {cmd::kToolMovePoints, false, true, false},
         {cmd::kToolDrawPolygon, false, true, true},   // the initial tool
         {cmd::kToolDelete, false, true, false},
@@ -834,6 +836,94 @@ TEST_F(BoardViewTest, BannerShowsTheEditedGamesQuestionAndPlayModeGetsItsTextBac
     EXPECT_EQ(std::string(view->show().bannerText), question3);
     mode(0);   // another game now: not the first game's answer
     EXPECT_EQ(std::string(view->show().bannerText), question3);
+}
+
+// "Bilder importieren" in draw mode: the platform's dialogs answer, the
+// batch runs on another thread, one summary box follows.
+class ImportViewTest : public BoardViewTest {
+protected:
+    std::string photo(const std::string& name) const
+    {
+        const fs::path folder = root / "Fotos";
+        fs::create_directories(folder);
+        RasterImage image;
+        EXPECT_TRUE(image.create(24, 40, 30, 0x336699));
+        const std::string path = (folder / name).string();
+        EXPECT_EQ(saveImageFile(path, image), 0);
+        return path;
+    }
+    ImportRequest answer(std::vector<std::string> files) const
+    {
+        ImportRequest r;
+        r.files = std::move(files);
+        r.question = "Welche Stadt ist das?";
+        r.pieces = 5;
+        r.seed = 42;
+        return r;
+    }
+    const std::string& libraryPath() { return view->store().picturePath(); }
+};
+
+TEST_F(ImportViewTest, MakesGamesAfterTheBoardGameAndLeavesThatGameAsItIs)
+{
+    mode(1);
+    ASSERT_EQ(view->game().gameNumber, 1);
+    view->game().modified = true;   // an edit not saved yet
+    const int32_t polygons = view->game().polygonCount;
+    const std::string broken = (root / "kaputt.png").string();
+    testing::writeAll(broken, "kein Bild");
+    platform.importAnswer = answer({photo("Berlin_Mitte.png"), broken, photo("Rom.png")});
+    ASSERT_TRUE(view->execute(cmd::kImportPictures));
+
+    ASSERT_TRUE(platform.importedRequest);
+    EXPECT_EQ(platform.importedRequest->startNumber, 1);
+    EXPECT_EQ(platform.importSteps.size(), 3u);
+    // The one box: the summary, no question about saving game 1.
+    ASSERT_EQ(platform.boxes.shown.size(), 1u);
+    const auto& box = platform.boxes.shown[0];
+    EXPECT_EQ(box.caption, "Bilder importieren");
+    EXPECT_EQ(box.text, "2 Bilder wurden als neue Spiele angelegt (Game014 und Game015).\n\n"
+                        "Dieses Bild konnte nicht geladen werden:\nkaputt.png");
+    EXPECT_EQ(box.icon, MessageIcon::Warning);
+    EXPECT_EQ(box.buttons, MessageButtons::Ok);
+
+    // The read-ahead looks for the next game again (before the loads below drop it).
+    EXPECT_TRUE(view->readAhead().isSearching(libraryPath(), 2, kPictureStartAttempts));
+    EXPECT_EQ(view->game().gameNumber, 1);
+    EXPECT_TRUE(view->game().modified);
+    EXPECT_EQ(view->game().polygonCount, polygons);
+    GameContent made;
+    ASSERT_TRUE(view->store().load(14, made));
+    EXPECT_STREQ(made.answer, "Berlin Mitte");
+    EXPECT_STREQ(made.question, "Welche Stadt ist das?");
+    EXPECT_EQ(made.polygonCount, 5);
+    ASSERT_TRUE(view->store().load(15, made));
+    EXPECT_STREQ(made.answer, "Rom");
+}
+
+TEST_F(ImportViewTest, TheBoardGamesNumberIsNotGivenAwayWhenItsFolderIsGone)
+{
+    mode(1);
+    fs::remove_all(gameFolderPath(libraryPath(), 1));
+    platform.importAnswer = answer({photo("a.png")});
+    view->execute(cmd::kImportPictures);
+    EXPECT_FALSE(fs::exists(gameFolderPath(libraryPath(), 1)));
+    EXPECT_TRUE(fs::exists(gamePolygonPath(libraryPath(), 14)));
+}
+
+TEST_F(ImportViewTest, OnlyDrawModeAsksAndACancelledDialogChangesNothing)
+{
+    platform.importAnswer = answer({photo("a.png")});
+    view->execute(cmd::kImportPictures);   // play mode
+    EXPECT_EQ(platform.importAsked, 0);
+
+    mode(1);
+    platform.importAnswer.reset();
+    view->execute(cmd::kImportPictures);
+    EXPECT_EQ(platform.importAsked, 1);
+    EXPECT_FALSE(platform.importedRequest);
+    EXPECT_TRUE(platform.boxes.shown.empty());
+    EXPECT_FALSE(fs::exists(gameFolderPath(libraryPath(), 14)));
 }
 
 }  // namespace

@@ -437,6 +437,22 @@ TEST(PosixFileSystem, RenameFolderNeverReplacesATarget)
     EXPECT_EQ(posix.renameFolder(lib.path("fehlt"), lib.path("c")), FsStatus::NotFound);
 }
 
+TEST(PosixFileSystem, RemoveFolderTakesOnlyAnEmptyFolder)
+{
+    TempLibrary lib;
+    PosixFileSystem posix;
+    stdfs::create_directories(lib.path("voll"));
+    writeAll(lib.path("voll/x"), "1");
+    stdfs::create_directories(lib.path("leer"));
+    EXPECT_EQ(posix.removeFolder(lib.path("voll")), FsStatus::Exists);
+    EXPECT_EQ(readAll(lib.path("voll/x")), "1");
+    EXPECT_EQ(posix.removeFolder(lib.path("voll/x")), FsStatus::NotFound);   // a file is no folder
+    EXPECT_EQ(readAll(lib.path("voll/x")), "1");
+    EXPECT_EQ(posix.removeFolder(lib.path("leer")), FsStatus::Ok);
+    EXPECT_FALSE(stdfs::exists(lib.path("leer")));
+    EXPECT_EQ(posix.removeFolder(lib.path("leer")), FsStatus::NotFound);
+}
+
 TEST(PosixFileSystem, ReadStopsAtTheLimit)
 {
     TempLibrary lib;
