@@ -25,8 +25,8 @@
 // made so far in place and no staging folder left.
 //
 // Speed: two pictures are read, shrunk, covered and written to staging
-// at the same time (a 12 MP photo takes about a second of one core), and
-// put in place in file order, so the numbers follow the list.
+// at the same time (a 12 MP photo takes half a second of one core, mostly
+// the PNG), and put in place in file order, so the numbers follow the list.
 //
 // Threads: importPictures runs off the window thread and shows no message
 // box; the caller reports the ImportReport at the end (importSummaryText).

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QShowEvent>
 #include <QStyle>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <atomic>
@@ -113,8 +114,10 @@ std::vector<std::string> FileDialogFolderList::folders() const
 void FileDialogFolderList::setFolders(const std::vector<std::string>& list)
 {
     // The edit is the dialog's file-name field: changing the items must not
-    // change what the dialog is about to read from it.
+    // change what the dialog is about to read from it, nor look like typing
+    // to the dialog, which would select what the passing texts name.
     const QString text = currentText();
+    const QSignalBlocker quiet(lineEdit());
     clear();
     for (const std::string& f : list)
         if (!f.empty())

@@ -419,6 +419,27 @@ TEST_F(FolderListTest, FileDialogReadsTheNameFromTheDropDownAndStoresItsFolder)
     EXPECT_EQ(again.defaultSuffix(), QStringLiteral("png"));
 }
 
+// Several files chosen at once stand in the field as "p1.png" "p2.png":
+// storing their folder on OK must leave the dialog's selection alone (the
+// field refilled would have the dialog pick the folder too and open it
+// instead of accepting).
+TEST_F(FolderListTest, OkWithSeveralFilesAcceptsThemAndStoresTheirFolder)
+{
+    FolderListFileDialog dialog(*settings, nullptr, {}, QString::fromStdString(at("/pics")), {}, "*.png");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    ASSERT_NE(dialog.folderList(), nullptr);
+    whenModal<FolderListFileDialog>([&](FolderListFileDialog* d) {
+        d->folderList()->lineEdit()->setText(QStringLiteral("\"p1.png\" \"p2.png\""));
+        d->accept();
+        if (d->isVisible())
+            d->reject();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.selectedFiles(),
+              (QStringList{QString::fromStdString(at("/pics/p1.png")), QString::fromStdString(at("/pics/p2.png"))}));
+    EXPECT_EQ(storedFolders(), Names{at("/pics/")});
+}
+
 TEST_F(FolderListTest, FolderChosenFromTheDropDownIsOpenedAtOnce)
 {
     settings->writeStringList(keyPath, "OfnListPng", {at("/pics/"), at("/other/")});
