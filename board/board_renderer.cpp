@@ -12,6 +12,17 @@ namespace gz {
 
 namespace {
 
+// Same size as last time: copy over the old cover rather than allocating
+// (and faulting in) megabytes on every uncover step.
+void copyKeepingStorage(RasterImage& to, const RasterImage& from)
+{
+    if (to.width() == from.width() && to.height() == from.height() &&
+        to.bitsPerPixel() == from.bitsPerPixel() && !to.isEmpty())
+        std::memcpy(to.bits(), from.bits(), from.byteSize());
+    else
+        to.copyFrom(from);
+}
+
 constexpr uint8_t kCellUndrawn = 0xFF;
 constexpr int kLabelFontHeight = 18;
 
@@ -316,13 +327,7 @@ void BoardRenderer::renderPicture(ShowState& show, const GameContent& game, View
     if (dw > 0 && dh > 0) {
         if (forced || !scaledMatches(game.picture, dw, dh))
             scalePicture(game.picture, dw, dh);
-        // Same size as last time: copy over the old cover rather than
-        // allocating (and faulting in) megabytes on every uncover step.
-        if (coverImage_.width() == dw && coverImage_.height() == dh &&
-            coverImage_.bitsPerPixel() == scaledPicture_.bitsPerPixel())
-            std::memcpy(coverImage_.bits(), scaledPicture_.bits(), scaledPicture_.byteSize());
-        else
-            coverImage_.copyFrom(scaledPicture_);
+        copyKeepingStorage(coverImage_, scaledPicture_);
         CoverPlacement place;
         place.dw = dw;
         place.dh = dh;
@@ -443,11 +448,7 @@ void BoardRenderer::renderZoomedPicture(int revealCount, const GameContent& game
             zoomedPicture_.create(32, visible.w, visible.h, 0u);   // nothing to show but the cover
         zoomedFrom_ = source;
     }
-    if (coverImage_.width() == visible.w && coverImage_.height() == visible.h &&
-        coverImage_.bitsPerPixel() == zoomedPicture_.bitsPerPixel())
-        std::memcpy(coverImage_.bits(), zoomedPicture_.bits(), zoomedPicture_.byteSize());
-    else
-        coverImage_.copyFrom(zoomedPicture_);
+    copyKeepingStorage(coverImage_, zoomedPicture_);
     CoverPlacement place;
     place.zoomed = true;
     place.mapping = mapping;
