@@ -79,6 +79,8 @@ struct InputPollerTiming {
 
 class InputDevicePoller {
 public:
+    // Both spellings work: gz::InputDeviceSummary and this one.
+    using InputDeviceSummary = gz::InputDeviceSummary;
     // Receives the command ids of actions 2..7 on the poller thread: it must
     // queue them to the window thread, never run them.
     using CommandPoster = BuzzerCommandPoster;
