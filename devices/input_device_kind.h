@@ -14,6 +14,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace gz {
 
@@ -28,5 +29,12 @@ struct InputCapabilities {
 };
 
 InputDeviceKind classifyInputDevice(const InputCapabilities& caps);
+
+// The capabilities as sysfs shows them without opening the device
+// (capabilities/key and capabilities/abs of the input node): hexadecimal
+// words of 64 bits separated by blanks, the highest word first, a newline
+// at the end. Codes beyond the sets' sizes are dropped. False, with `caps`
+// cleared, when either text is not such a mask.
+bool capabilitiesFromSysfs(std::string_view keyText, std::string_view absText, InputCapabilities& caps);
 
 }  // namespace gz

@@ -11,7 +11,8 @@
 // - open(path): a non-blocking descriptor that delivers kernel input_event
 //   records, and what the device is. Devices that cannot be buzzers (see
 //   classifyInputDevice) give NotUsed and no descriptor; an open refused for
-//   lack of permission gives NoPermission, anything else that failed
+//   lack of permission gives NoPermission (the real source: NotUsed when
+//   the device is plainly a keyboard or pointer), anything else that failed
 //   (missing, busy, pulled meanwhile) Unavailable.
 // - keysDown(fd): the keys held now, for catching up after the kernel
 //   dropped events; false when the source cannot tell.
@@ -76,6 +77,8 @@ public:
     void close(int fd) override;
 
 private:
+    InputOpenResult::Status refusedStatus(const std::string& eventNode) const;
+
     std::string devRoot_;
     std::string sysfsRoot_;
 };

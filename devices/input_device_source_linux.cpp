@@ -70,6 +70,26 @@ InputCapabilities capabilitiesOf(const libevdev* dev)
 
 std::string text(const char* s) { return s ? s : ""; }
 
+std::string readSmallFile(const std::string& path)
+{
+    std::string out;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return out;
+    char buf[1024];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    ::close(fd);
+    if (n > 0)
+        out.assign(buf, static_cast<std::size_t>(n));
+    return out;
+}
+
+std::string nodeName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
 
 LinuxInputDeviceSource::LinuxInputDeviceSource(std::string devRoot, std::string sysfsRoot)
@@ -109,8 +129,11 @@ InputOpenResult LinuxInputDeviceSource::open(const std::string& path)
     InputOpenResult r;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        r.status = (errno == EACCES || errno == EPERM) ? InputOpenResult::Status::NoPermission
-                                                       : InputOpenResult::Status::Unavailable;
+        if (errno != EACCES && errno != EPERM) {
+            r.status = InputOpenResult::Status::Unavailable;
+            return r;
+        }
+        r.status = refusedStatus(nodeName(path));
         return r;
     }
     std::unique_ptr<libevdev, EvdevFree> dev(libevdev_new());
@@ -141,9 +164,24 @@ InputOpenResult LinuxInputDeviceSource::open(const std::string& path)
     r.info.vendor = static_cast<uint16_t>(libevdev_get_id_vendor(dev.get()));
     r.info.product = static_cast<uint16_t>(libevdev_get_id_product(dev.get()));
     r.info.kind = kind;
-    const std::size_t slash = path.find_last_of('/');
-    r.info.leds = inputDeviceLeds(sysfsRoot_, slash == std::string::npos ? path : path.substr(slash + 1));
+    r.info.leds = inputDeviceLeds(sysfsRoot_, nodeName(path));
     return r;
+}
+
+// Keyboards and mice are closed to a desktop user on every system, so a
+// refusal only counts when sysfs (readable by everyone) shows a game pad or
+// joystick behind the node, or cannot tell. A keyboard buzzer still works
+// through the keys it types into the window.
+InputOpenResult::Status LinuxInputDeviceSource::refusedStatus(const std::string& eventNode) const
+{
+    const std::string caps = sysfsRoot_ + "/class/input/" + eventNode + "/device/capabilities/";
+    InputCapabilities c;
+    if (!capabilitiesFromSysfs(readSmallFile(caps + "key"), readSmallFile(caps + "abs"), c))
+        return InputOpenResult::Status::NoPermission;
+    const InputDeviceKind kind = classifyInputDevice(c);
+    return kind == InputDeviceKind::Gamepad || kind == InputDeviceKind::Joystick
+               ? InputOpenResult::Status::NoPermission
+               : InputOpenResult::Status::NotUsed;
 }
 
 bool LinuxInputDeviceSource::keysDown(int fd, InputKeySet& down)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <initializer_list>
 
 #include <linux/input.h>
@@ -54,6 +57,52 @@ TEST(InputDeviceKind, ButtonDevicesAreTakenPointersAndKeylessDevicesNot)
     };
     for (const Case& c : cases)
         EXPECT_EQ(classifyInputDevice(c.caps), c.kind) << c.what;
+}
+
+TEST(InputDeviceKind, SysfsMasksAreReadWordByWordFromTheRight)
+{
+    struct Case {
+        const char* key;
+        const char* abs;
+        bool ok;
+        std::vector<unsigned> keys;   // codes expected set
+        std::vector<unsigned> axes;
+    };
+    const Case cases[] = {
+        {"0\n", "0\n", true, {}, {}},
+        {"40000000\n", "0\n", true, {30}, {}},                              // KEY_A
+        {"1000000000000 0 0 0 0\n", "3\n", true, {0x130}, {0, 1}},          // BTN_SOUTH, X/Y
+        {"ffff0000 0 0 0 0\n", "0", true, {0x110, 0x11f}, {}},               // mouse buttons
+        {"f 0 0 0 0 0 0 0 0 0 0 0 0\n", "0\n", true, {}, {}},                 // beyond KEY_CNT: dropped
+        {"", "0\n", false, {}, {}},
+        {"12 zz\n", "0\n", false, {}, {}},
+        {"11111111111111111 0\n", "0\n", false, {}, {}},                     // 17 digits
+        {"1\n", "", false, {}, {}},
+    };
+    for (const Case& c : cases) {
+        InputCapabilities caps;
+        caps.keys.set(1);   // must be cleared either way
+        EXPECT_EQ(capabilitiesFromSysfs(c.key, c.abs, caps), c.ok) << c.key;
+        std::vector<unsigned> keys, axes;
+        for (unsigned i = 0; i < caps.keys.size(); ++i)
+            if (caps.keys.test(i))
+                keys.push_back(i);
+        for (unsigned i = 0; i < caps.axes.size(); ++i)
+            if (caps.axes.test(i))
+                axes.push_back(i);
+        if (!c.ok) {
+            EXPECT_TRUE(keys.empty() && axes.empty()) << c.key;
+            continue;
+        }
+        for (unsigned k : c.keys)
+            EXPECT_NE(std::find(keys.begin(), keys.end(), k), keys.end()) << c.key << " code " << k;
+        EXPECT_EQ(axes, c.axes) << c.key;
+    }
+    // The whole mouse word, exactly.
+    InputCapabilities mouse;
+    ASSERT_TRUE(capabilitiesFromSysfs("ffff0000 0 0 0 0\n", "0\n", mouse));
+    EXPECT_EQ(mouse.keys.count(), 16u);
+    EXPECT_EQ(classifyInputDevice(mouse), InputDeviceKind::NotUsed);
 }
 
 }  // namespace

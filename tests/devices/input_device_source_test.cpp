@@ -117,18 +117,51 @@ TEST_F(InputDeviceSourceTest, FailedOpensSayWhyAndLeaveNothingOpen)
     EXPECT_FALSE(source.keysDown(-1, keys));
 }
 
-TEST_F(InputDeviceSourceTest, AnOpenRefusedForLackOfPermissionIsToldApart)
+// What sysfs shows of the device behind a refused node decides whether the
+// refusal is worth telling: a game pad's is, a keyboard's (closed on every
+// desktop) or a mouse's is not; without sysfs the refusal counts.
+TEST_F(InputDeviceSourceTest, ARefusalCountsOnlyForWhatCouldBeAGameController)
 {
+    struct Case {
+        const char* name;
+        const char* keyCaps;   // nullptr: no sysfs entry
+        InputOpenResult::Status expected;
+    };
+    const Case cases[] = {
+        {"no sysfs entry", nullptr, InputOpenResult::Status::NoPermission},
+        {"game pad (BTN_SOUTH)", "1000000000000 0 0 0 0\n", InputOpenResult::Status::NoPermission},
+        {"joystick (BTN_TRIGGER)", "100000000 0 0 0 0\n", InputOpenResult::Status::NoPermission},
+        {"keyboard (KEY_A)", "40000000\n", InputOpenResult::Status::NotUsed},
+        {"mouse (BTN_LEFT)", "10000 0 0 0 0\n", InputOpenResult::Status::NotUsed},
+        {"unreadable mask", "xyz\n", InputOpenResult::Status::NoPermission},
+    };
+    const std::string sysfs = root + "/sys";
     makeFile("event5", 0600);   // like root:input 0660 for a user outside the group
-    const int result = testing::runUnprivileged([&] {
-        LinuxInputDeviceSource source(root);
-        if (source.candidates().size() != 1)
-            return 2;
-        return source.open(root + "/event5").status == InputOpenResult::Status::NoPermission ? 0 : 1;
-    });
-    if (result < 0)
-        GTEST_SKIP() << "cannot change to an unprivileged user here";
-    EXPECT_EQ(result, 0);
+    for (const Case& c : cases) {
+        std::error_code ec;
+        fs::remove_all(sysfs, ec);
+        if (c.keyCaps) {
+            const fs::path caps = fs::path(sysfs) / "class/input/event5/device/capabilities";
+            fs::create_directories(caps);
+            for (const auto& [file, text] : {std::pair{"key", c.keyCaps}, std::pair{"abs", "0\n"}}) {
+                std::FILE* f = std::fopen((caps / file).c_str(), "w");
+                ASSERT_NE(f, nullptr);
+                std::fputs(text, f);
+                std::fclose(f);
+            }
+            for (fs::path p = caps; p != fs::path(root); p = p.parent_path())
+                ::chmod(p.c_str(), 0755);
+        }
+        const int result = testing::runUnprivileged([&] {
+            LinuxInputDeviceSource source(root, sysfs);
+            if (source.candidates().size() != 1)
+                return 2;
+            return source.open(root + "/event5").status == c.expected ? 0 : 1;
+        });
+        if (result < 0)
+            GTEST_SKIP() << "cannot change to an unprivileged user here";
+        EXPECT_EQ(result, 0) << c.name;
+    }
 }
 
 }  // namespace
