@@ -8,6 +8,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "shell/keyboard_buzzer_keys.h"
 #include "show/buzzer_button_names.h"
 
@@ -46,7 +48,15 @@ BuzzerDialog::BuzzerDialog(const BuzzerMapping& start, ShowClock& clock, QWidget
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setHorizontalHeaderLabels({QStringLiteral("Aktion"), QStringLiteral("Knopf")});
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setSectionResizeMode(kActionColumn, QHeaderView::ResizeToContents);
+    // The current row is bold: the names column is as wide as the widest
+    // bold name, so it does not jump from row to row.
+    QFont boldCell = table_->font();
+    boldCell.setBold(true);
+    int nameWidth = 0;
+    for (int a = 0; a < kBuzzerActionCount; ++a)
+        nameWidth = std::max(nameWidth, QFontMetrics(boldCell).horizontalAdvance(utf8(buzzerActionName(a))));
+    table_->horizontalHeader()->setSectionResizeMode(kActionColumn, QHeaderView::Fixed);
+    table_->horizontalHeader()->resizeSection(kActionColumn, nameWidth + 24);
     table_->horizontalHeader()->setSectionResizeMode(kButtonColumn, QHeaderView::Stretch);
     // Without the focus the selection would take the pale inactive colour.
     QPalette pal = table_->palette();
@@ -75,7 +85,7 @@ BuzzerDialog::BuzzerDialog(const BuzzerMapping& start, ShowClock& clock, QWidget
     clear_->setObjectName("clear");
     connect(skip_, &QPushButton::clicked, this, [this] {
         learning_.skip();
-        refresh();
+        stepped();
     });
     connect(back_, &QPushButton::clicked, this, [this] {
         learning_.back();
@@ -143,7 +153,16 @@ void BuzzerDialog::devicePressed(const ButtonBinding& button) { learn(button); }
 void BuzzerDialog::learn(const ButtonBinding& button)
 {
     if (learning_.press(button, clock_.nowMs()))
-        refresh();
+        stepped();
+}
+
+void BuzzerDialog::stepped()
+{
+    refresh();
+    // The last action is through: Return now takes the result, wherever
+    // the focus was.
+    if (learning_.done())
+        ok_->setFocus();
 }
 
 bool BuzzerDialog::learnKey(const QKeyEvent& e)
@@ -182,9 +201,6 @@ void BuzzerDialog::refresh()
     if (learning_.done()) {
         table_->clearSelection();
         prompt_->setText(QStringLiteral("Alle Aktionen sind durchlaufen. „OK“ übernimmt die Zuordnung."));
-        // Return now takes the result.
-        if (focusWidget() == skip_)
-            ok_->setFocus();
     } else {
         table_->selectRow(current);
         prompt_->setText(QStringLiteral("Bitte den Knopf für „%1“ drücken … (oder „Überspringen“)")

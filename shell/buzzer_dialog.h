@@ -57,6 +57,8 @@ private:
     // True when the key was taken as a keyboard buzzer's.
     bool learnKey(const QKeyEvent& event);
     void learn(const ButtonBinding& button);
+    // After a learned press or a skip.
+    void stepped();
     void refresh();
 
     BuzzerLearning learning_;
