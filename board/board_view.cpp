@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 #include <algorithm>
+#include <utility>
 
 #include "board/sort_mode.h"
 #include "game/cover_generator.h"
@@ -68,6 +69,7 @@ BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowCloc
       readAhead_(*orOwn(fs, ownFs_), *pictureFiles_),
       store_(fs ? *fs : *ownFs_, readAhead_, platform.messageBoxes()),
       options_(readViewSettings(settings)),
+      buzzers_(readBuzzerMapping(settings)),
       engine_(show_, game_, ShowHost{&clock, this, sound, this, &platform}),
       editor_(game_, renderer_.pictureMapping(), renderer_.flatPoints(), platform),
       coverPieces_(kDefaultCoverPieces),
@@ -239,6 +241,7 @@ bool BoardView::runCommand(int32_t id)
     case cmd::kSwitchTime: chooseSwitchTime(); break;
     case cmd::kNextGameNumber: chooseNextGameNumber(); break;
     case cmd::kChooseComPort: chooseComPort(); break;
+    case cmd::kAssignBuzzers: assignBuzzers(); break;
     case cmd::kStarsLarge:
     case cmd::kStarsMedium:
     case cmd::kStarsSmall:
@@ -525,6 +528,16 @@ void BoardView::chooseComPort()
     options_.comPort = chosen.comPort;
     options_.comDevice = cp1252::toUtf8(chosen.device);
     platform_.comPortChanged(options_.comPort);
+}
+
+void BoardView::assignBuzzers()
+{
+    BuzzerMapping chosen = buzzers_;
+    if (!platform_.askBuzzerMapping(chosen))
+        return;
+    buzzers_ = std::move(chosen);
+    writeBuzzerMapping(settings_, buzzers_);
+    platform_.buzzerMappingChanged();
 }
 
 void BoardView::newPicture()

@@ -6,7 +6,8 @@
 // the 93 ms timer and commands, and paints its back buffer.
 //
 // Options are read from the settings when the view is constructed and
-// written back when it is destroyed.
+// written back when it is destroyed. The buzzer buttons are read at
+// construction too, but written only when "Buzzer zuordnen" ends with OK.
 //
 // Zoom: in draw and sort mode, and not in full screen, Ctrl+wheel over the
 // picture area zooms around the cursor and a middle-button drag pans
@@ -84,6 +85,8 @@ public:
     const std::string& picturePath() const { return options_.picPath; }
     const std::string& rememberedPicturePath() const { return rememberedPath_; }
     const ViewSettings& options() const { return options_; }
+    // The stored buzzer buttons (keyboard and input devices).
+    const BuzzerMapping& buzzerMapping() const { return buzzers_; }
     GameContent& game() { return game_; }
     ShowState& show() { return show_; }
     ShowEngine& engine() { return engine_; }
@@ -124,6 +127,7 @@ private:
     void chooseSwitchTime();
     void chooseNextGameNumber();
     void chooseComPort();
+    void assignBuzzers();
     void newPicture();
     void generateCoverForGame();
     // Undo (back) or redo a step of the cover's history.
@@ -148,6 +152,7 @@ private:
     GameReadAhead readAhead_;
     GameFolderStore store_;
     ViewSettings options_;
+    BuzzerMapping buzzers_;
     std::string rememberedPath_;
     GameContent game_;
     ShowState show_;

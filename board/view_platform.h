@@ -14,6 +14,7 @@
 #include "game/game_creation.h"
 #include "game/message_box.h"
 #include "game/picture_import.h"
+#include "show/buzzer_mapping.h"
 #include "show/show_host.h"
 
 namespace gz {
@@ -48,6 +49,13 @@ public:
     // The remote control's port changed (chooseComPort); the device path
     // that may replace the number is in the view's options.
     virtual void comPortChanged(int32_t /*port*/) {}
+    // "Buzzer zuordnen": the dialog that teaches the show its buttons.
+    // `mapping` in: the stored one (where it is empty and the buzzer set is
+    // plugged in, the dialog starts from the set's default), out: the one
+    // chosen. True on OK.
+    virtual bool askBuzzerMapping(BuzzerMapping& /*mapping*/) { return false; }
+    // The stored buttons changed (after an OK of askBuzzerMapping).
+    virtual void buzzerMappingChanged() {}
 };
 
 }  // namespace gz

@@ -9,8 +9,10 @@
 #include <QVBoxLayout>
 
 #include "shell/board_canvas_widget.h"
+#include "shell/buzzer_dialog.h"
 #include "shell/import_pictures_dialog.h"
 #include "shell/import_progress.h"
+#include "shell/keyboard_buzzer_keys.h"
 #include "shell/main_frame.h"
 #include "shell/message_box_widget.h"
 #include "shell/new_picture_dialog.h"
@@ -38,7 +40,7 @@ CGameZinkoView::CGameZinkoView(CMainFrame& frame, SettingsBackend& settings, Vie
         sound_ = std::make_unique<ShowSound>(openDefaultAudioOutput, systemAudioClock(), findSoundResource,
                                              EffectIdle::Silence);
     // The options are read here, when the view is constructed.
-    board_ = std::make_unique<BoardView>(settings_, static_cast<ViewPlatform&>(*this), clock_, sound_.get());
+    board_ = std::make_unique<BoardView>(settings_, static_cast<ViewPlatform&>(*this), clock(), sound_.get());
     canvasWidget_ = new BoardCanvasWidget(board_->canvas(), this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -56,10 +58,14 @@ CGameZinkoView::CGameZinkoView(CMainFrame& frame, SettingsBackend& settings, Vie
     showTimer_.setInterval(kShowTimerPeriodMs);
     connect(&showTimer_, &QTimer::timeout, this, [this] { board_->tick(); });
     setFocusPolicy(Qt::StrongFocus);
+    // Keyboard buzzers count wherever the main window's focus is: a focused
+    // toolbar drop-down would take a "1" or a space for itself.
+    qApp->installEventFilter(this);
 }
 
 CGameZinkoView::~CGameZinkoView()
 {
+    qApp->removeEventFilter(this);
     showTimer_.stop();
     if (poller_)
         poller_->stop();
@@ -142,6 +148,42 @@ void CGameZinkoView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
+bool CGameZinkoView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Widgets only: the window system's window sees each key first, and
+    // the key must act once. Dialogs and menus are windows of their own.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == window() && keyboardBuzzer(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool CGameZinkoView::keyboardBuzzer(const QKeyEvent& e)
+{
+    if (!isKeyboardBuzzerKey(e.key(), e.modifiers()))
+        return false;
+    const int action = board_->buzzerMapping().actionFor(kKeyboardDevice, static_cast<uint32_t>(e.key()));
+    if (action < 0)
+        return false;
+    if (!e.isAutoRepeat() && buzzerGate_.accept(action, clock().nowMs()))
+        runBuzzerAction(action, board_->engine(), [this](int32_t id) { postCommand(id); });
+    return true;
+}
+
+void CGameZinkoView::buzzerDevicePressed(const ButtonBinding& button)
+{
+    if (buzzerDialog_)
+        buzzerDialog_->devicePressed(button);
+}
+
+void CGameZinkoView::setInputDevices(std::vector<std::string> deviceKeys, std::string quizDeviceKey)
+{
+    inputDevices_ = std::move(deviceKeys);
+    quizDeviceKey_ = std::move(quizDeviceKey);
+    if (buzzerDialog_)
+        buzzerDialog_->setDevices(inputDevices_, quizDeviceKey_);
+}
+
 // --- dialogs ---
 
 bool CGameZinkoView::chooseFolder(const std::string& title, const std::string& startPath, std::string& chosen)
@@ -221,6 +263,22 @@ bool CGameZinkoView::askImportPictures(ImportRequest& request)
     request.seed = QRandomGenerator::system()->generate64();
     return true;
 }
+
+bool CGameZinkoView::askBuzzerMapping(BuzzerMapping& mapping)
+{
+    // Nothing stored yet: the buzzer set's default is shown, so the game
+    // master sees that its first two red buttons already work.
+    BuzzerDialog dialog(effectiveMapping(mapping, quizDeviceKey_), clock(), window());
+    dialog.setDevices(inputDevices_, quizDeviceKey_);
+    buzzerDialog_ = &dialog;
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    buzzerDialog_ = nullptr;
+    if (ok)
+        mapping = dialog.mapping();
+    return ok;
+}
+
+void CGameZinkoView::buzzerMappingChanged() { emit mappingChanged(board_->buzzerMapping()); }
 
 void CGameZinkoView::runImport(const ImportRequest& request, const ImportJob& job)
 {

@@ -1,25 +1,35 @@
 // CGameZinkoView: the board view window. It owns the BoardView (game, show
-// engine, renderer, editor, options), the canvas widget, the 93 ms
-// ShowTimer, the sound machinery and the remote-control poller, and gives
-// the BoardView its window-system services: dialogs, German message boxes,
-// mouse capture and cursor, command posting (also from the poller's
-// thread), repainting.
+// engine, renderer, editor, options, buzzer buttons), the canvas widget,
+// the 93 ms ShowTimer, the sound machinery, the remote-control poller and
+// the gate all buzzer sources share, and gives the BoardView its
+// window-system services: dialogs, German message boxes, mouse capture and
+// cursor, command posting (also from the poller's thread), repainting.
+//
+// Keyboard buzzers: a key typed anywhere in the main window (view, toolbar,
+// menu bar) that is bound to {kKeyboardDevice, key} does its action through
+// the gate, and goes no further; other keys go their usual way. Only keys
+// that can be buzzer keys at all (shell/keyboard_buzzer_keys.h) are looked
+// up, so no function key, Escape or Ctrl combination is ever taken.
 #pragma once
 
 #include <QTimer>
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "board/board_view.h"
 #include "board/view_platform.h"
 #include "game/message_box.h"
 #include "shell/frame_view.h"
+#include "show/buzzer_action.h"
 #include "show/system_show_clock.h"
 
 namespace gz {
 
 class BoardCanvasWidget;
+class BuzzerDialog;
 class CMainFrame;
 class ImportPicturesDialog;
 class NewPictureDialog;
@@ -30,6 +40,7 @@ class ShowSound;
 struct ViewDevices {
     bool sound = true;    // false: no sound machinery at all (tests)
     bool remote = true;   // false: no poller thread (tests)
+    ShowClock* clock = nullptr;   // the show's clock; null: the system's (tests pass their own)
 };
 
 class CGameZinkoView : public QWidget, public FrameView, private ViewPlatform, private MessageBoxes {
@@ -40,6 +51,19 @@ public:
 
     BoardView& board() { return *board_; }
     BoardCanvasWidget* canvasWidget() const { return canvasWidget_; }
+
+    // --- Buzzers, for the input-device poller ---
+    // The stored buttons (read at the start, changed by "Buzzer zuordnen";
+    // mappingChanged tells). The poller acts by effectiveMapping() of it.
+    const BuzzerMapping& buzzerMapping() const { return board_->buzzerMapping(); }
+    // The gate every buzzer source of this show passes (any thread).
+    BuzzerActionGate& buzzerGate() { return buzzerGate_; }
+    // A press of an input device's button, on the window thread: learned by
+    // an open "Buzzer zuordnen" dialog, ignored otherwise.
+    void buzzerDevicePressed(const ButtonBinding& button);
+    // The plugged-in input devices' keys and the buzzer set's key (empty:
+    // none), for the dialog's list and its default; an open dialog follows.
+    void setInputDevices(std::vector<std::string> deviceKeys, std::string quizDeviceKey);
 
     // FrameView
     QWidget* widget() override { return this; }
@@ -52,12 +76,21 @@ public:
     std::string editingTitle() override;
     void viewClosing() override;
 
+signals:
+    // The stored buzzer buttons changed (after the dialog's OK).
+    void mappingChanged(const gz::BuzzerMapping& mapping);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void windowCreated();
+    ShowClock& clock() { return devices_.clock ? *devices_.clock : clock_; }
+    // A key of the main window bound as a keyboard buzzer: acts (unless the
+    // gate holds it back or it repeats) and is taken. False for other keys.
+    bool keyboardBuzzer(const QKeyEvent& event);
     void showRemotePortStatus(const RemotePortStatus& status);
 
     // ViewPlatform
@@ -67,6 +100,8 @@ private:
     bool askText(const std::string& title, const std::string& prompt, std::string& text) override;
     bool askNewPicture(int32_t& number, NewGameRequest& request) override;
     bool askImportPictures(ImportRequest& request) override;
+    bool askBuzzerMapping(BuzzerMapping& mapping) override;
+    void buzzerMappingChanged() override;
     void runImport(const ImportRequest& request, const ImportJob& job) override;
     void postCommand(int32_t id) override;
     void updateCanvas() override;
@@ -99,6 +134,10 @@ private:
     QTimer showTimer_;
     std::unique_ptr<NewPictureDialog> newPicture_;
     std::unique_ptr<ImportPicturesDialog> importPictures_;
+    BuzzerActionGate buzzerGate_;
+    BuzzerDialog* buzzerDialog_ = nullptr;   // while "Buzzer zuordnen" is open
+    std::vector<std::string> inputDevices_;
+    std::string quizDeviceKey_;
     QString importFolder_;       // where the last import's files came from
     bool shrinkLarge_ = false;   // the shrink choice both picture dialogs share
     bool created_ = false;

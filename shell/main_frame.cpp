@@ -42,7 +42,7 @@ const std::vector<MenuLayout>& menuLayout()
           cmd::kBlackCover, cmd::kPolygonInfo, cmd::kNextGameNumber, cmd::kPicturePath, cmd::kSwitchTime,
           // Added at the end, so the places other programs address items
           // by stay where they were.
-          0, cmd::kUndo, cmd::kRedo, 0, cmd::kGenerateCover, cmd::kImportPictures}},
+          0, cmd::kUndo, cmd::kRedo, 0, cmd::kGenerateCover, cmd::kImportPictures, 0, cmd::kAssignBuzzers}},
         {"&Ansicht",
          {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, 0, cmd::kStarsSmall,
           cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows}},

@@ -1,6 +1,7 @@
 #include "shell/settings_values.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace gz {
 
@@ -35,6 +36,38 @@ void writeViewSettings(SettingsBackend& backend, const ViewSettings& v)
         key.writeString("ComDevice", v.comDevice);
     else
         key.removeValue("ComDevice");
+}
+
+BuzzerMapping readBuzzerMapping(SettingsBackend& backend)
+{
+    BuzzerMapping m;
+    SettingsKeyStack key(backend);
+    if (!key.openRoot({}, KeyMode::Read))
+        return m;
+    for (int a = 0; a < kBuzzerActionCount; ++a) {
+        std::string device;
+        int32_t code = -1;
+        if (key.readString(buzzerDeviceValueName(a), device, kMaxBuzzerDeviceBytes) && !device.empty() &&
+            key.readInt(buzzerCodeValueName(a), code) && code >= 0)
+            m.bind(a, {std::move(device), static_cast<uint32_t>(code)});
+    }
+    return m;
+}
+
+void writeBuzzerMapping(SettingsBackend& backend, const BuzzerMapping& mapping)
+{
+    SettingsKeyStack key(backend);
+    if (!key.openRoot({}, KeyMode::Create))
+        return;
+    for (int a = 0; a < kBuzzerActionCount; ++a) {
+        if (const auto& b = mapping.binding(a)) {
+            key.writeString(buzzerDeviceValueName(a), b->device);
+            key.writeInt(buzzerCodeValueName(a), static_cast<int32_t>(b->code));
+        } else {
+            key.removeValue(buzzerDeviceValueName(a));
+            key.removeValue(buzzerCodeValueName(a));
+        }
+    }
 }
 
 namespace {

@@ -3,7 +3,7 @@
 // defaults and keeps a default for every value that is missing or unreadable;
 // each writer ignores failures (the settings are never worth an error box).
 //
-//   application key  Software\Mervo\GameZinko   view values, NameList, OfnList<Ext>
+//   application key  Software\Mervo\GameZinko   view values, buzzer buttons, NameList, OfnList<Ext>
 //   Settings         ...\GameZinko\Settings     frame values
 //   Recent File List ...\GameZinko\Recent File List   File1..File4
 //   common key       Software\Mervo\Common      folder chooser values
@@ -18,6 +18,7 @@
 
 #include "shell/frame_placement.h"
 #include "shell/settings_store.h"
+#include "show/buzzer_mapping.h"
 #include "show/show_state.h"
 
 namespace gz {
@@ -55,6 +56,22 @@ ViewSettings readViewSettings(SettingsBackend& backend);
 // adapter may need instead of a numbered port, is written when set and
 // removed when empty, so a store without it stays as it was.
 void writeViewSettings(SettingsBackend& backend, const ViewSettings& values);
+
+// --- Buzzer buttons (application key) ---
+
+// Two values per action k (0..7), named by show/buzzer_mapping.h:
+// "Buzzer<k>Device" (the device key, UTF-8) and "Buzzer<k>Code" (integer).
+// They are read and written on their own, not with the view values, so a
+// store that never had buzzers stays byte for byte as it was.
+constexpr std::size_t kMaxBuzzerDeviceBytes = 511;
+
+// An action has no binding unless both values are readable, the device is
+// not empty and the code not negative. A button stored for two actions
+// does the later one (as BuzzerMapping::bind keeps it).
+BuzzerMapping readBuzzerMapping(SettingsBackend& backend);
+// Writes both values of each bound action and removes both of each
+// unbound one; other values stay untouched.
+void writeBuzzerMapping(SettingsBackend& backend, const BuzzerMapping& mapping);
 
 // --- Main frame values (Settings subkey) ---
 

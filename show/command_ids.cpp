@@ -41,6 +41,8 @@ constexpr CommandInfo kTable[] = {
      "Erzeugt eine Abdeckung aus Puzzleteilen, die das ganze Bild lückenlos bedeckt.\nAbdeckung erzeugen", false},
     {kImportPictures, Menu::Edit, "Bilder importieren…",
      "Macht aus vielen Bilddateien auf einmal neue Spiele mit erzeugter Abdeckung.\nBilder importieren", false},
+    {kAssignBuzzers, Menu::Edit, "Buzzer zuordnen…",
+     "Hier kann man die Knöpfe von Buzzern und Controllern den Aktionen zuordnen\nBuzzer zuordnen", false},
 
     {kChooseComPort, Menu::Edit, "COM-Port auswählen",
      "Hier kann man das COM-Port für die Fernsteuerung auswählen\nCOM-Port auswählen", false},

@@ -38,6 +38,7 @@ constexpr int32_t kUndo = 33060;                // "Rückgängig" Ctrl+Z
 constexpr int32_t kRedo = 33061;                // "Wiederherstellen" Ctrl+Y
 constexpr int32_t kGenerateCover = 33062;       // "Abdeckung erzeugen…"
 constexpr int32_t kImportPictures = 33063;      // "Bilder importieren…"
+constexpr int32_t kAssignBuzzers = 33064;       // "Buzzer zuordnen…"
 constexpr int32_t kChooseComPort = 32818;       // "COM-Port auswählen"
 constexpr int32_t kBlackCover = 33041;          // "Nur schwarze Abdeckung"
 constexpr int32_t kPolygonInfo = 33040;         // "Polygon Infos anzeigen"

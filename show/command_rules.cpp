@@ -81,6 +81,7 @@ CommandUiState viewCommandState(int32_t id, const ViewCommandContext& view)
     case cmd::kSwitchTime:
     case cmd::kNextGameNumber:
     case cmd::kChooseComPort:
+    case cmd::kAssignBuzzers:
         return {true, true, false};
     case cmd::kStarsLarge:
         return stars(0);

@@ -36,7 +36,8 @@ struct CommandUiState {
 };
 
 // New, save, draw tools, black cover, polygon labels, picture path,
-// switching time, next game number, COM port, star sizes, and the
+// switching time, next game number, COM port, buzzer buttons (always
+// enabled, like the COM port), star sizes, and the
 // authoring aids: undo and redo (draw and sort mode, while the history
 // allows), cover generation (draw mode, with a picture), picture import
 // (draw mode).

@@ -92,6 +92,15 @@ public:
     void postCommand(int32_t id) override { posted.push_back(id); }
     void updateCanvas() override {}
     void comPortChanged(int32_t port) override { comPort = port; }
+    bool askBuzzerMapping(BuzzerMapping& mapping) override
+    {
+        buzzerShown = mapping;
+        if (!buzzerAnswer)
+            return false;
+        mapping = *buzzerAnswer;
+        return true;
+    }
+    void buzzerMappingChanged() override { ++buzzerChanges; }
     void captureMouse() override {}
     void releaseMouse() override {}
     void setCursor(CursorKind) override {}
@@ -109,6 +118,8 @@ public:
     std::optional<NewGameRequest> newPictureAnswer;
     std::optional<ImportRequest> importAnswer;
     std::optional<ImportRequest> importedRequest;
+    std::optional<BuzzerMapping> buzzerAnswer, buzzerShown;
+    int buzzerChanges = 0;
     std::vector<ImportStep> importSteps;
     int importAsked = 0;
     std::string chooserStart, shownText;

@@ -207,6 +207,35 @@ TEST_F(BoardViewTest, ComPortChoice)
     EXPECT_EQ(platform.shownText, "/dev/serial/by-id/usb-M\xFCller");
 }
 
+// The buttons are stored at the dialog's OK, not at the end of the run; a
+// cancelled dialog leaves the store as it was.
+TEST_F(BoardViewTest, BuzzerAssignmentIsStoredAtOnceOnOk)
+{
+    const char* appKey = "Software\\Mervo\\GameZinko";
+    BuzzerMapping chosen;
+    chosen.bind(0, {kKeyboardDevice, 0x31});
+    chosen.bind(5, {"USB Gamepad", 0x130});
+
+    view->execute(cmd::kAssignBuzzers);   // cancelled
+    ASSERT_TRUE(platform.buzzerShown.has_value());
+    EXPECT_TRUE(platform.buzzerShown->empty());
+    EXPECT_EQ(platform.buzzerChanges, 0);
+    EXPECT_EQ(settings.find(appKey, "Buzzer0Device"), nullptr);
+
+    platform.buzzerAnswer = chosen;
+    view->execute(cmd::kAssignBuzzers);   // in play mode, too
+    EXPECT_EQ(platform.buzzerChanges, 1);
+    EXPECT_EQ(view->buzzerMapping(), chosen);
+    EXPECT_EQ(readBuzzerMapping(settings), chosen);
+
+    platform.buzzerAnswer.reset();
+    view->execute(cmd::kAssignBuzzers);
+    EXPECT_EQ(*platform.buzzerShown, chosen);   // the dialog starts from what is stored
+    view.reset();
+    make();
+    EXPECT_EQ(view->buzzerMapping(), chosen);
+}
+
 TEST_F(BoardViewTest, OptionsAreWrittenWhenTheViewGoes)
 {
     platform.values = {3000};

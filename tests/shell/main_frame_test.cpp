@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -85,6 +86,30 @@ TEST_F(MainFrameTest, MenusHoldEveryCommandWithGermanTextsAndKeys)
     EXPECT_FALSE(frame->action(cmd::kPinWindow)->icon().isNull());     // toolbar image in the menu
     EXPECT_TRUE(frame->action(cmd::kFlatToolbar)->icon().isNull());    // none: check mark instead
     EXPECT_EQ(frame->windowTitle(), "Das Spiel - GameZinko");
+}
+
+// Other programs address edit-menu items by their place (0x5E96 below): new
+// commands go after the last old one, never between.
+TEST_F(MainFrameTest, EditMenuKeepsItsOldPlacesAndEndsWithTheBuzzers)
+{
+    QMenu* edit = frame->menuBar()->actions()[1]->menu();
+    ASSERT_NE(edit, nullptr);
+    const QList<QAction*> items = edit->actions();
+    const struct { int place; int id; } kept[] = {
+        {0, cmd::kLeftStarUp},     {5, cmd::kStartNextPicture}, {10, cmd::kToolMovePoints},
+        {14, cmd::kChooseComPort}, {19, cmd::kSwitchTime},      {21, cmd::kUndo},
+        {24, cmd::kGenerateCover}, {25, cmd::kImportPictures},
+    };
+    for (const auto& k : kept) {
+        ASSERT_LT(k.place, items.size());
+        EXPECT_EQ(items[k.place]->data().toInt(), k.id) << k.place;
+    }
+    ASSERT_EQ(items.size(), 28);
+    EXPECT_TRUE(items[26]->isSeparator());
+    EXPECT_EQ(items[27], frame->action(cmd::kAssignBuzzers));
+    EXPECT_EQ(items[27]->text(), QString::fromUtf8("Buzzer zuordnen…"));
+    EXPECT_EQ(items[27]->statusTip(),
+              QString::fromUtf8("Hier kann man die Knöpfe von Buzzern und Controllern den Aktionen zuordnen"));
 }
 
 // 0x5E96 turns an item of one of the frame's own menus into a plain, empty

@@ -125,6 +125,9 @@ INSTANTIATE_TEST_SUITE_P(
         ViewRule{"SwitchTime", cmd::kSwitchTime, ctx(kSort), true, false},
         ViewRule{"NextGame", cmd::kNextGameNumber, ctx(kPlay), true, false},
         ViewRule{"ComPort", cmd::kChooseComPort, ctx(kPlay), true, false},
+        // The buttons can be taught in every mode, mid-show included.
+        ViewRule{"AssignBuzzersInPlay", cmd::kAssignBuzzers, authoring(kPlay, false, false, false), true, false},
+        ViewRule{"AssignBuzzersInDraw", cmd::kAssignBuzzers, authoring(kDraw, true, true, true), true, false},
         ViewRule{"LargeStars", cmd::kStarsLarge, ctx(kPlay), true, true},
         ViewRule{"UndoInDraw", cmd::kUndo, authoring(kDraw, true, true, false), true, false},
         ViewRule{"UndoInSort", cmd::kUndo, authoring(kSort, true, true, false), true, false},
@@ -184,6 +187,7 @@ TEST(CommandTable, FunctionKeysAndToolbarAsInTheMenu)
         {cmd::kRedo, "Wiederherstellen\tStrg+Y", true},
         {cmd::kGenerateCover, "Abdeckung erzeugen…", false},
         {cmd::kImportPictures, "Bilder importieren…", false},
+        {cmd::kAssignBuzzers, "Buzzer zuordnen…", false},
     };
     for (const auto& r : rows) {
         const cmd::CommandInfo* c = cmd::findCommand(r.id);
