@@ -16,6 +16,8 @@
 #include "shell/main_frame.h"
 #include "shell/message_box_widget.h"
 #include "shell/new_picture_dialog.h"
+#include "devices/input_device_source.h"
+#include "show/input_poller.h"
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
 #include "show/sound_effects.h"
@@ -69,6 +71,8 @@ CGameZinkoView::~CGameZinkoView()
     showTimer_.stop();
     if (poller_)
         poller_->stop();
+    if (inputPoller_)
+        inputPoller_->stop();   // its LEDs go off
     board_.reset();   // writes the options
     if (sound_)
         sound_->soundEnd();
@@ -97,6 +101,7 @@ void CGameZinkoView::windowCreated()
             QMetaObject::invokeMethod(this, [this, status] { showRemotePortStatus(status); }, Qt::QueuedConnection);
         });
         poller_->start();
+        startInputPoller();
     }
     showTimer_.start();
     if (sound_)
@@ -268,10 +273,23 @@ bool CGameZinkoView::askBuzzerMapping(BuzzerMapping& mapping)
 {
     // Nothing stored yet: the buzzer set's default is shown, so the game
     // master sees that its first two red buttons already work.
+    refreshInputDevices();
     BuzzerDialog dialog(effectiveMapping(mapping, quizDeviceKey_), clock(), window());
     dialog.setDevices(inputDevices_, quizDeviceKey_);
     buzzerDialog_ = &dialog;
+    // While it is open, device presses are learned instead of acting, and
+    // the device list follows what is plugged in or pulled.
+    QTimer devicesTimer;
+    if (inputPoller_) {
+        inputPoller_->setLearningSink([this](const ButtonBinding& button) {
+            QMetaObject::invokeMethod(this, [this, button] { buzzerDevicePressed(button); }, Qt::QueuedConnection);
+        });
+        connect(&devicesTimer, &QTimer::timeout, this, [this] { refreshInputDevices(); });
+        devicesTimer.start(500);
+    }
     const bool ok = dialog.exec() == QDialog::Accepted;
+    if (inputPoller_)
+        inputPoller_->setLearningSink({});
     buzzerDialog_ = nullptr;
     if (ok)
         mapping = dialog.mapping();
@@ -306,14 +324,60 @@ void CGameZinkoView::comPortChanged(int32_t port)
 
 void CGameZinkoView::showRemotePortStatus(const RemotePortStatus& status)
 {
-    const std::string text = remotePortStatusText(status);
+    remoteProblem_ = remotePortStatusText(status);
+    showDeviceProblem();
+}
+
+void CGameZinkoView::showInputAccessStatus(const InputAccessStatus& status)
+{
+    inputProblem_ = inputAccessStatusText(status);
+    showDeviceProblem();
+}
+
+void CGameZinkoView::showDeviceProblem()
+{
+    const std::string& text = !remoteProblem_.empty() ? remoteProblem_ : inputProblem_;
     if (!text.empty()) {
         frame_.setMessageText(utf8(text));
-        portProblemShown_ = true;
-    } else if (portProblemShown_) {
+        deviceProblemShown_ = true;
+    } else if (deviceProblemShown_) {
         frame_.setMessageText(QStringLiteral("Bereit"));
-        portProblemShown_ = false;
+        deviceProblemShown_ = false;
     }
+}
+
+// Game pads, joysticks and buzzer sets under /dev/input, on a thread of
+// their own beside the remote's; both pass the same gate.
+void CGameZinkoView::startInputPoller()
+{
+    inputSource_ = std::make_unique<LinuxInputDeviceSource>();
+    inputPoller_ = std::make_unique<InputDevicePoller>(
+        board_->engine(), [this](int32_t id) { postCommand(id); }, buzzerGate_, *inputSource_);
+    inputPoller_->setMapping(buzzerMapping());
+    const ShowState& state = board_->engine().state();
+    inputPoller_->setBuzzState([&state](PlayerSide side) { return state.player(side) == PlayerState::Buzzed; });
+    inputPoller_->setStatusSink([this](const InputAccessStatus& status) {
+        QMetaObject::invokeMethod(this, [this, status] { showInputAccessStatus(status); }, Qt::QueuedConnection);
+    });
+    connect(this, &CGameZinkoView::mappingChanged, this,
+            [this](const BuzzerMapping& mapping) { inputPoller_->setMapping(mapping); }, Qt::DirectConnection);
+    inputPoller_->start();
+}
+
+void CGameZinkoView::refreshInputDevices()
+{
+    if (!inputPoller_)
+        return;
+    std::vector<std::string> keys;
+    std::string quizKey;
+    for (const InputDeviceSummary& d : inputPoller_->devices()) {
+        keys.push_back(d.key);
+        // The set that gets the default: the one under its plain name.
+        if (d.quizSet && (quizKey.empty() || d.key == d.name))
+            quizKey = d.key;
+    }
+    if (keys != inputDevices_ || quizKey != quizDeviceKey_)
+        setInputDevices(std::move(keys), std::move(quizKey));
 }
 
 // --- editor host ---

@@ -33,13 +33,16 @@ class BuzzerDialog;
 class CMainFrame;
 class ImportPicturesDialog;
 class NewPictureDialog;
+class InputDevicePoller;
+class InputDeviceSource;
+struct InputAccessStatus;
 class RemotePoller;
 struct RemotePortStatus;
 class ShowSound;
 
 struct ViewDevices {
     bool sound = true;    // false: no sound machinery at all (tests)
-    bool remote = true;   // false: no poller thread (tests)
+    bool remote = true;   // false: no poller threads, neither remote nor input devices (tests)
     ShowClock* clock = nullptr;   // the show's clock; null: the system's (tests pass their own)
 };
 
@@ -92,6 +95,13 @@ private:
     // gate holds it back or it repeats) and is taken. False for other keys.
     bool keyboardBuzzer(const QKeyEvent& event);
     void showRemotePortStatus(const RemotePortStatus& status);
+    void startInputPoller();
+    void showInputAccessStatus(const InputAccessStatus& status);
+    // The status bar tells the first device problem there is: the remote's
+    // port, else the input devices.
+    void showDeviceProblem();
+    // The dialog's device list and the buzzer set's key, from the poller.
+    void refreshInputDevices();
 
     // ViewPlatform
     MessageBoxes& messageBoxes() override { return *this; }
@@ -130,6 +140,8 @@ private:
     std::unique_ptr<ShowSound> sound_;
     std::unique_ptr<BoardView> board_;
     std::unique_ptr<RemotePoller> poller_;
+    std::unique_ptr<InputDeviceSource> inputSource_;
+    std::unique_ptr<InputDevicePoller> inputPoller_;   // stopped before the source goes
     BoardCanvasWidget* canvasWidget_ = nullptr;
     QTimer showTimer_;
     std::unique_ptr<NewPictureDialog> newPicture_;
@@ -142,7 +154,9 @@ private:
     bool shrinkLarge_ = false;   // the shrink choice both picture dialogs share
     bool created_ = false;
     bool closed_ = false;
-    bool portProblemShown_ = false;   // the status bar tells a port problem
+    std::string remoteProblem_;   // status-bar texts of the device problems (UTF-8)
+    std::string inputProblem_;
+    bool deviceProblemShown_ = false;   // the status bar tells one of them
 };
 
 }  // namespace gz
