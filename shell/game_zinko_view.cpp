@@ -101,8 +101,9 @@ void CGameZinkoView::windowCreated()
             QMetaObject::invokeMethod(this, [this, status] { showRemotePortStatus(status); }, Qt::QueuedConnection);
         });
         poller_->start();
-        startInputPoller();
     }
+    if (devices_.remote || devices_.inputSource)
+        startInputPoller();
     showTimer_.start();
     if (sound_)
         sound_->soundStart();
@@ -350,9 +351,13 @@ void CGameZinkoView::showDeviceProblem()
 // their own beside the remote's; both pass the same gate.
 void CGameZinkoView::startInputPoller()
 {
-    inputSource_ = std::make_unique<LinuxInputDeviceSource>();
+    if (!devices_.inputSource)
+        inputSource_ = std::make_unique<LinuxInputDeviceSource>();
+    // The gate's times come from the system's monotonic clock here and from
+    // the show clock for typed keys: both count CLOCK_MONOTONIC milliseconds.
     inputPoller_ = std::make_unique<InputDevicePoller>(
-        board_->engine(), [this](int32_t id) { postCommand(id); }, buzzerGate_, *inputSource_);
+        board_->engine(), [this](int32_t id) { postCommand(id); }, buzzerGate_,
+        devices_.inputSource ? *devices_.inputSource : *inputSource_);
     inputPoller_->setMapping(buzzerMapping());
     const ShowState& state = board_->engine().state();
     inputPoller_->setBuzzState([&state](PlayerSide side) { return state.player(side) == PlayerState::Buzzed; });

@@ -44,6 +44,9 @@ struct ViewDevices {
     bool sound = true;    // false: no sound machinery at all (tests)
     bool remote = true;   // false: no poller threads, neither remote nor input devices (tests)
     ShowClock* clock = nullptr;   // the show's clock; null: the system's (tests pass their own)
+    // The input devices; null: /dev/input, read while `remote` is on (tests
+    // pass pipes, read whatever `remote` says).
+    InputDeviceSource* inputSource = nullptr;
 };
 
 class CGameZinkoView : public QWidget, public FrameView, private ViewPlatform, private MessageBoxes {

@@ -388,6 +388,8 @@ InputDevicePoller::Pass InputDevicePoller::pollOnce()
     const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(timing_.pollWaitMs));
     if (ready <= 0)
         return Pass::Quiet;
+    // A mapping set while poll() waited applies to the presses that woke it.
+    refreshMapping();
 
     Pass result = Pass::Quiet;
     std::vector<std::size_t> lost;

@@ -12,6 +12,8 @@
 
 #include <filesystem>
 
+#include <linux/input.h>
+
 #include "shell/buzzer_dialog.h"
 #include "shell/game_zinko_app.h"
 #include "shell/game_zinko_view.h"
@@ -19,12 +21,15 @@
 #include "shell/settings_memory.h"
 #include "shell/tool_bar.h"
 #include "show/command_ids.h"
+#include "devices/input_event_decoder.h"
+#include "tests/show/fake_input_devices.h"
 #include "tests/uikit/modal_driver.h"
 
 namespace gz {
 namespace {
 
 namespace fs = std::filesystem;
+using gz::testing::FakeInputDevices;
 using gz::testing::whenModal;
 
 class FakeClock : public ShowClock {
@@ -53,7 +58,7 @@ protected:
     void start()
     {
         app = std::make_unique<GameZinkoApp>(settings, [this](CMainFrame& f, SettingsBackend& s) {
-            return std::make_unique<CGameZinkoView>(f, s, ViewDevices{false, false, &clock});
+            return std::make_unique<CGameZinkoView>(f, s, ViewDevices{false, false, &clock, inputSource});
         });
         ASSERT_TRUE(app->start({}, /*listenForMessages=*/false));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(app->frame()));
@@ -75,6 +80,8 @@ protected:
     QTemporaryDir tmp;
     MemorySettingsBackend settings;
     FakeClock clock;
+    FakeInputDevices pads;                      // outlives the app's poller
+    InputDeviceSource* inputSource = nullptr;   // set before start()
     std::unique_ptr<GameZinkoApp> app;
 };
 
@@ -179,6 +186,56 @@ TEST_F(ViewBuzzersTest, AssignedButtonsAreStoredAndUsedAtOnce)
     EXPECT_EQ(view().buzzerMapping(), expected);
     EXPECT_EQ(readBuzzerMapping(settings), expected);
     EXPECT_EQ(changes, 1);
+}
+
+// A game pad read on the input devices' own thread: its bound button buzzes
+// a running picture; while "Buzzer zuordnen" is open its presses are learned
+// instead, and the poller acts by the new buttons as soon as OK is pressed.
+TEST_F(ViewBuzzersTest, GamePadPressesBuzzAndAreLearnedWhileTheDialogIsOpen)
+{
+    const std::string path = "/dev/input/event3";
+    InputDeviceInfo pad;
+    pad.path = path;
+    pad.name = "USB Gamepad";
+    pad.kind = InputDeviceKind::Gamepad;
+    pads.plug(pad);
+    const auto press = [&](uint16_t code) {
+        return pads.send(path, encodeInputEvent(EV_KEY, code, 1) + encodeInputEvent(EV_SYN, SYN_REPORT, 0) +
+                                   encodeInputEvent(EV_KEY, code, 0) + encodeInputEvent(EV_SYN, SYN_REPORT, 0));
+    };
+    BuzzerMapping stored;
+    stored.bind(1, {"USB Gamepad", BTN_SOUTH});
+    writeBuzzerMapping(settings, stored);
+    inputSource = &pads;
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pads.opens(path) > 0; }, 5000));
+
+    type(Qt::Key_F5);
+    ASSERT_TRUE(show().gameRunning);
+    ASSERT_TRUE(press(BTN_SOUTH));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return show().player(PlayerSide::Right) == PlayerState::Buzzed; }, 5000));
+    type(Qt::Key_F6);
+    ASSERT_EQ(show().player(PlayerSide::Right), PlayerState::Idle);
+
+    // The walk starts at "Buzzer links".
+    whenModal<BuzzerDialog>([&](BuzzerDialog* d) {
+        QTableWidget* table = d->findChild<QTableWidget*>("actions");
+        const QString before = table->item(0, 1)->text();
+        ASSERT_TRUE(press(BTN_EAST));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return table->item(0, 1)->text() != before; }, 5000));
+        d->findChild<QPushButton*>("ok")->click();
+    });
+    app->frame()->dispatchCommand(cmd::kAssignBuzzers);
+    app->frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(app->frame()));
+    ASSERT_EQ(view().buzzerMapping().binding(0), (ButtonBinding{"USB Gamepad", BTN_EAST}));
+    EXPECT_EQ(show().player(PlayerSide::Left), PlayerState::Idle) << "a learned press does not buzz";
+
+    // At once: the poller may still be waiting for input with the old buttons.
+    type(Qt::Key_F5);
+    ASSERT_TRUE(show().gameRunning);
+    ASSERT_TRUE(press(BTN_EAST));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return show().player(PlayerSide::Left) == PlayerState::Buzzed; }, 5000));
 }
 
 }  // namespace
