@@ -17,6 +17,7 @@
 
 #include <linux/input.h>
 
+#include "bench/latency_counters.h"
 #include "devices/input_event_decoder.h"
 #include "show/input_poller.h"
 #include "show/show_engine.h"
@@ -145,16 +146,7 @@ void BM_InputPressToFrozenState(benchmark::State& state)
     }
     poller.stop();
 
-    if (!latencies.empty()) {
-        std::sort(latencies.begin(), latencies.end());
-        auto at = [&](double q) {
-            return latencies[std::min(latencies.size() - 1,
-                                      static_cast<std::size_t>(q * static_cast<double>(latencies.size())))];
-        };
-        state.counters["p50_us"] = at(0.50);
-        state.counters["p99_us"] = at(0.99);
-        state.counters["max_us"] = latencies.back();
-    }
+    gz::bench::reportLatencies(state, std::move(latencies));
 }
 BENCHMARK(BM_InputPressToFrozenState)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
 

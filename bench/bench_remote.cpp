@@ -17,6 +17,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include "bench/latency_counters.h"
 #include "devices/serial_port.h"
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
@@ -121,16 +122,7 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
     ::close(master);
     gz::comPortSetPathTemplate("");
 
-    if (!latencies.empty()) {
-        std::sort(latencies.begin(), latencies.end());
-        auto at = [&](double q) {
-            return latencies[std::min(latencies.size() - 1,
-                                      static_cast<std::size_t>(q * static_cast<double>(latencies.size())))];
-        };
-        state.counters["p50_us"] = at(0.50);
-        state.counters["p99_us"] = at(0.99);
-        state.counters["max_us"] = latencies.back();
-    }
+    gz::bench::reportLatencies(state, std::move(latencies));
 }
 BENCHMARK(BM_BuzzerToFrozenState)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
