@@ -66,4 +66,13 @@ FsStatus replaceFileSafely(FileSystem& fs, const std::string& path, std::string_
     return finish(fs, temp, path, fs.writeFile(temp, bytes));
 }
 
+FsStatus probeWritable(FileSystem& fs, const std::string& folder)
+{
+    const std::string probe = (folder.empty() ? std::string(".") : folder) + "/.~write-test";
+    const FsStatus s = fs.writeFile(probe, {});
+    if (s == FsStatus::Ok)
+        fs.removeFile(probe);
+    return s;
+}
+
 }  // namespace gz

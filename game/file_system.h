@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gz {
 
@@ -31,6 +32,14 @@ enum class FsStatus {
 const char* fsStatusName(FsStatus s);
 
 enum class PathKind { Missing, File, Folder, Other };
+
+// One entry of a folder listing: its name (no path) and what it is, links
+// followed as kind() follows them.
+struct FolderEntry {
+    std::string name;
+    PathKind kind = PathKind::Missing;
+    friend bool operator==(const FolderEntry&, const FolderEntry&) = default;
+};
 
 // What tells a file from another one and from its own older self: a file
 // replaced by a rename has another inode, one rewritten in place another
@@ -58,6 +67,11 @@ public:
     virtual FsStatus readFile(const std::string& path, std::size_t maxBytes, std::string& out) = 0;
     // Creates or truncates the file and writes all bytes (not atomic by itself).
     virtual FsStatus writeFile(const std::string& path, std::string_view bytes) = 0;
+    // Creates or truncates `to` with the bytes of the regular file `from`,
+    // read and written piece by piece (not atomic by itself, not flushed).
+    virtual FsStatus copyFile(const std::string& from, const std::string& to) = 0;
+    // The folder's entries without "." and "..", in no particular order.
+    virtual FsStatus listFolder(const std::string& path, std::vector<FolderEntry>& out) = 0;
     // Flushes a written file's data to the disk.
     virtual FsStatus syncFile(const std::string& path) = 0;
     // Renames a file over `to`, replacing it in one step.
@@ -78,6 +92,8 @@ public:
     FsStatus createFolders(const std::string& path) override;
     FsStatus readFile(const std::string& path, std::size_t maxBytes, std::string& out) override;
     FsStatus writeFile(const std::string& path, std::string_view bytes) override;
+    FsStatus copyFile(const std::string& from, const std::string& to) override;
+    FsStatus listFolder(const std::string& path, std::vector<FolderEntry>& out) override;
     FsStatus syncFile(const std::string& path) override;
     FsStatus replaceFile(const std::string& from, const std::string& to) override;
     FsStatus renameFolder(const std::string& from, const std::string& to) override;
@@ -101,5 +117,12 @@ FsStatus replaceFileSafely(FileSystem& fs, const std::string& path,
                            const std::function<bool(const std::string& temporaryPath)>& writeTemporary);
 // The same for a file whose bytes are at hand.
 FsStatus replaceFileSafely(FileSystem& fs, const std::string& path, std::string_view bytes);
+
+// Whether a new file can be made in `folder`: creates and removes the empty
+// file "<folder>/.~write-test". Denied for a folder that refuses it (a
+// read-only mount, or no permission), NotFound for a missing folder, Ok
+// when it could; an asked check, so it holds for root on a read-only mount
+// and for anyone the permissions stop, and a test can fail it.
+FsStatus probeWritable(FileSystem& fs, const std::string& folder);
 
 }  // namespace gz

@@ -18,6 +18,8 @@ const char* opName(FaultyFileSystem::Op op)
     case Op::RemoveFile: return "removeFile";
     case Op::RemoveFolder: return "removeFolder";
     case Op::SyncFolder: return "syncFolder";
+    case Op::CopyFile: return "copyFile";
+    case Op::ListFolder: return "listFolder";
     }
     return "?";
 }
@@ -98,6 +100,18 @@ FsStatus FaultyFileSystem::writeFile(const std::string& path, std::string_view b
         return FsStatus::NoSpace;
     }
     return inner_.writeFile(path, bytes);
+}
+
+FsStatus FaultyFileSystem::copyFile(const std::string& from, const std::string& to)
+{
+    FsStatus s = check(Op::CopyFile, from + " -> " + to);
+    return s == FsStatus::Ok ? inner_.copyFile(from, to) : s;
+}
+
+FsStatus FaultyFileSystem::listFolder(const std::string& path, std::vector<FolderEntry>& out)
+{
+    FsStatus s = check(Op::ListFolder, path);
+    return s == FsStatus::Ok ? inner_.listFolder(path, out) : s;
 }
 
 FsStatus FaultyFileSystem::syncFile(const std::string& path)

@@ -18,7 +18,7 @@ namespace gz {
 class FaultyFileSystem final : public FileSystem {
 public:
     enum class Op { Kind, Identify, CreateFolders, ReadFile, WriteFile, SyncFile, ReplaceFile, RenameFolder,
-                    RemoveFile, RemoveFolder, SyncFolder };
+                    RemoveFile, RemoveFolder, SyncFolder, CopyFile, ListFolder };
 
     explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
@@ -40,6 +40,10 @@ public:
     FsStatus createFolders(const std::string& path) override;
     FsStatus readFile(const std::string& path, std::size_t maxBytes, std::string& out) override;
     FsStatus writeFile(const std::string& path, std::string_view bytes) override;
+    // Its path, for faults and the log, is "<from> -> <to>": a part of
+    // either matches.
+    FsStatus copyFile(const std::string& from, const std::string& to) override;
+    FsStatus listFolder(const std::string& path, std::vector<FolderEntry>& out) override;
     FsStatus syncFile(const std::string& path) override;
     FsStatus replaceFile(const std::string& from, const std::string& to) override;
     FsStatus renameFolder(const std::string& from, const std::string& to) override;

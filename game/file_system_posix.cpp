@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -155,6 +156,76 @@ FsStatus PosixFileSystem::writeFile(const std::string& path, std::string_view by
     // close() can be the first to report a full disk on network file systems.
     if (::close(fd) != 0 && status == FsStatus::Ok && errno != EINTR)
         status = lastError();
+    return status;
+}
+
+FsStatus PosixFileSystem::copyFile(const std::string& from, const std::string& to)
+{
+    int in = openRetrying(from.c_str(), O_RDONLY);
+    if (in < 0)
+        return lastError();
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return FsStatus::Failed;
+    }
+    int out = openRetrying(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (out < 0) {
+        FsStatus s = lastError();
+        ::close(in);
+        return s;
+    }
+    // A fixed piece at a time: the file's size on disk is never trusted
+    // for an allocation.
+    char buffer[64 * 1024];
+    FsStatus status = FsStatus::Ok;
+    for (;;) {
+        ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            status = lastError();
+            break;
+        }
+        if (n == 0)
+            break;
+        std::size_t done = 0;
+        while (done < static_cast<std::size_t>(n)) {
+            ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n) - done);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                status = w < 0 ? lastError() : FsStatus::NoSpace;
+                break;
+            }
+            done += static_cast<std::size_t>(w);
+        }
+        if (status != FsStatus::Ok)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && status == FsStatus::Ok && errno != EINTR)
+        status = lastError();
+    return status;
+}
+
+FsStatus PosixFileSystem::listFolder(const std::string& path, std::vector<FolderEntry>& out)
+{
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return lastError();
+    std::vector<FolderEntry> entries;
+    errno = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..")
+            entries.push_back({name, kind(path + '/' + name)});
+        errno = 0;
+    }
+    const FsStatus status = errno != 0 ? lastError() : FsStatus::Ok;
+    ::closedir(dir);
+    if (status == FsStatus::Ok)
+        out = std::move(entries);
     return status;
 }
 
