@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "game/cp1252.h"
 #include "game/polygon_file.h"
 
 namespace gz {
@@ -78,6 +79,21 @@ std::string saveFailedText(int32_t number)
     return text;
 }
 
+std::string readOnlyFolderText(std::string_view folder)
+{
+    return cp1252::fromUtf8(std::string("Der Ordner „") + std::string(folder) +
+                            "“ ist schreibgeschützt. Bitte im Menü „Bearbeiten“ unter „Bilderpfad einstellen“ "
+                            "einen anderen Pfad mit Bildern wählen.");
+}
+
+bool GameFolderStore::confirmWritable(const std::string& folder)
+{
+    if (probeWritable(fs_, folder) != FsStatus::Denied)
+        return true;
+    showError(boxes_, readOnlyFolderText(folder));
+    return false;
+}
+
 bool GameFolderStore::isOccupied(int32_t number)
 {
     return fs_.kind(gamePolygonPath(picturePath_, number)) == PathKind::File;
@@ -130,6 +146,10 @@ SaveResult GameFolderStore::save(bool ask, GameContent& game)
 
     // A missing game folder then fails the writes below, which is reported.
     const std::string& root = game.libraryPath ? *game.libraryPath : picturePath_;
+    if (!confirmWritable(root)) {
+        game.modified = true;   // the changes are still only in memory
+        return SaveResult::Failed;
+    }
     fs_.createFolders(root);
     FsStatus text = replaceFileSafely(fs_, gameQuestionPath(root, game.gameNumber),
                                       formatQuestionFile(game.question, game.answer));

@@ -63,6 +63,10 @@ enum class SaveResult {
 std::string saveQuestionText(int32_t number);
 // The error shown when a save fails.
 std::string saveFailedText(int32_t number);
+// The box for a folder that refuses new files (`folder` in UTF-8, as the
+// picture path is kept), naming it and where another picture path is
+// chosen; Windows-1252 like every box text.
+std::string readOnlyFolderText(std::string_view folder);
 
 class GameFolderStore {
 public:
@@ -92,7 +96,14 @@ public:
     // `ask`; the box is "Speichern" with Yes/No) into the game's own
     // library (the picture path when it has none). That library's folder
     // is created; the game folder is not. The picture is never written.
+    // A library folder that refuses new files is told in its own box
+    // (readOnlyFolderText) before anything is written: Failed.
     SaveResult save(bool ask, GameContent& game);
+
+    // Before work that writes into `folder`: true when it takes new files,
+    // or is missing (the writes make it and report their own failures);
+    // false after the box of readOnlyFolderText().
+    bool confirmWritable(const std::string& folder);
 
     FileSystem& fileSystem() { return fs_; }
     PictureFiles& pictures() { return pictures_; }

@@ -322,6 +322,67 @@ TEST_F(GameStoreTest, FailedWritesKeepTheOldFilesAndTheFlag)
     faulty.clearFaults();
 }
 
+// A library that takes no new files (a read-only medium, the installed
+// demo games) is named in a box of its own before anything is written; a
+// question comes first, so the changes can still be dropped.
+TEST_F(GameStoreTest, AReadOnlyLibraryIsToldBeforeAnythingIsWritten)
+{
+    struct Case {
+        const char* what;
+        bool ask;
+        std::vector<MessageAnswer> answers;
+        SaveResult result;
+        std::vector<MessageIcon> boxes;   // in order
+    };
+    const Case cases[] = {
+        {"Ctrl+S", false, {}, SaveResult::Failed, {MessageIcon::Error}},
+        {"asked, Yes", true, {MessageAnswer::Yes}, SaveResult::Failed, {MessageIcon::Question, MessageIcon::Error}},
+        {"asked, No", true, {MessageAnswer::No}, SaveResult::Declined, {MessageIcon::Question}},
+    };
+    lib.addGame(4);
+    faulty.failOn(FaultyFileSystem::Op::WriteFile, lib.root() + "/", FsStatus::Denied);
+    faulty.failOn(FaultyFileSystem::Op::CreateFolders, lib.root(), FsStatus::Denied);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameContent g;
+        ASSERT_TRUE(store.load(4, g));
+        g.gameNumber = 4;
+        g.setQuestion("neu");
+        g.modified = true;
+        boxes.shown.clear();
+        for (MessageAnswer a : c.answers)
+            boxes.answerNext(a);
+        const std::size_t logBefore = faulty.log().size();
+
+        EXPECT_EQ(store.save(c.ask, g), c.result);
+        std::vector<MessageIcon> icons;
+        for (const auto& b : boxes.shown)
+            icons.push_back(b.icon);
+        EXPECT_EQ(icons, c.boxes);
+        if (c.result == SaveResult::Failed) {
+            EXPECT_TRUE(g.modified);
+            EXPECT_EQ(boxes.shown.back().caption, "Fehler");
+            EXPECT_EQ(boxes.shown.back().text, readOnlyFolderText(lib.root()));
+        }
+        for (std::size_t i = logBefore; i < faulty.log().size(); ++i) {
+            EXPECT_EQ(faulty.log()[i].find("Pic."), std::string::npos) << faulty.log()[i];
+            EXPECT_NE(faulty.log()[i].rfind("createFolders", 0), 0u) << faulty.log()[i];
+        }
+        EXPECT_EQ(lib.question(4), "Frage 4\nAntwort 4\n");
+        EXPECT_FALSE(stdfs::exists(lib.root() + "/.~write-test"));
+    }
+}
+
+TEST(ReadOnlyFolderText, NamesTheFolderAndWhereAnotherIsChosen)
+{
+    EXPECT_EQ(readOnlyFolderText("/usr/share/gamezinko/Games"),
+              "Der Ordner \x84/usr/share/gamezinko/Games\x93 ist schreibgesch\xFCtzt. Bitte im Men\xFC "
+              "\x84" "Bearbeiten\x93 unter \x84" "Bilderpfad einstellen\x93 einen anderen Pfad mit Bildern "
+              "w\xE4hlen.");
+    // The path is kept in UTF-8; the box shows Windows-1252.
+    EXPECT_EQ(readOnlyFolderText("/media/Öl").substr(0, 23), "Der Ordner \x84/media/\xD6l\x93 ");
+}
+
 TEST_F(GameStoreTest, HalfWrittenFileNeverReplacesTheOldOne)
 {
     lib.addGame(8, 40, 30, 3);
