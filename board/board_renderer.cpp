@@ -516,7 +516,9 @@ void BoardRenderer::renderBanner(ShowState& show, BoardCanvas& canvas)
     band.fillRect(0, 0, banner.w, kBannerHeight, kBannerBackground);
     for (int k = 0; k < kBevelWidth; ++k)
         band.fillRect(0, kBannerHeight + k, banner.w, 1, kBevelColours[k]);
-    const std::string_view text(show.bannerText, strnlen(show.bannerText, sizeof show.bannerText));
+    std::string_view text(show.bannerText, strnlen(show.bannerText, sizeof show.bannerText));
+    if (text.empty())
+        text = idleBanner_;
     struct Choice {
         int height;
         int y;

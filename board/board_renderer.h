@@ -26,6 +26,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "board/board_canvas.h"
 #include "board/board_layout.h"
@@ -97,6 +99,11 @@ public:
 
     RenderOptions& options() { return options_; }
     const RenderOptions& options() const { return options_; }
+
+    // What the banner shows while the show's banner text is empty
+    // (Windows-1252; empty: nothing). Drawn at the next banner redraw.
+    void setIdleBanner(std::string text) { idleBanner_ = std::move(text); }
+    const std::string& idleBanner() const { return idleBanner_; }
 
     // Size handler: with both sides non-zero, fills the back buffer black,
     // sizes the canvas, stores the size and requests a full redraw; with a
@@ -189,6 +196,7 @@ private:
     // The zoomed mapping the picture area was last drawn with; none: the fit.
     std::optional<PictureMapping> drawnZoom_;
     RasterImage bannerImage_;
+    std::string idleBanner_;
     uint8_t cellCache_[kPlayerCount][kMaxStarCells];
     uint8_t lastDrawnState_[kPlayerCount] = {};
     uint8_t frameDirty_ = 0;

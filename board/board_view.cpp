@@ -86,6 +86,7 @@ BoardView::BoardView(SettingsBackend& settings, ViewPlatform& platform, ShowCloc
     renderer_.loadStarImages();
     renderer_.applyStarSize(options_.starSize);
     engine_.setStarLimit(renderer_.layout().starLimit);
+    renderer_.setIdleBanner(cp1252::fromUtf8(kNewcomerHint));
 }
 
 BoardView::~BoardView()
@@ -157,9 +158,19 @@ bool BoardView::execute(int32_t id)
 {
     const ViewMode before = engine_.viewMode();
     const bool known = runCommand(id);
+    followFirstGame();
     followModeWithBanner(before);
     aimReadAhead();
     return known;
+}
+
+void BoardView::followFirstGame()
+{
+    if (!newcomerHint_ || (!show_.gameRunning && show_.bannerText[0] == '\0'))
+        return;
+    newcomerHint_ = false;
+    renderer_.setIdleBanner({});
+    show_.bannerDirty = 1;
 }
 
 void BoardView::followModeWithBanner(ViewMode before)
@@ -251,7 +262,12 @@ bool BoardView::runCommand(int32_t id)
     return true;
 }
 
-void BoardView::tick() { engine_.showTick(); }
+void BoardView::tick()
+{
+    // Pictures start by command; this catches any other way in.
+    followFirstGame();
+    engine_.showTick();
+}
 
 void BoardView::resize(int width, int height)
 {
@@ -544,6 +560,8 @@ void BoardView::newPicture()
 {
     if (engine_.viewMode() != ViewMode::Draw)
         return;
+    if (!store_.confirmWritable(store_.picturePath()))
+        return;
     int32_t number = game_.gameNumber < 0 ? 1 : game_.gameNumber;
     NewGameRequest request;
     if (!platform_.askNewPicture(number, request))
@@ -574,6 +592,8 @@ void BoardView::newPicture()
 void BoardView::importPictures()
 {
     if (engine_.viewMode() != ViewMode::Draw)
+        return;
+    if (!store_.confirmWritable(store_.picturePath()))
         return;
     ImportRequest request;
     if (!platform_.askImportPictures(request) || request.files.empty())

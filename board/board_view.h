@@ -17,6 +17,14 @@
 // play and preview mode and on entering full screen; it stays across
 // draw/sort switches, saves and resizes (bounded to the new size).
 //
+// Before the first picture of a run starts, the empty banner shows the
+// newcomer's hint (kNewcomerHint); from the first start of a picture on (F5,
+// or a mode that starts one) the banner shows what the show sets, and the
+// hint never comes back in that run.
+//
+// "Neu" and "Bilder importieren" ask the store whether the picture path
+// takes new files before anything else; saving does as well (GameStore).
+//
 // The game the next picture start will load is read ahead in the
 // background (GameReadAhead, which the store reads its pictures through):
 // from the window's creation on, and again whenever a command, a new
@@ -45,6 +53,9 @@
 #include "show/show_state.h"
 
 namespace gz {
+
+// What to do first, shown before the first picture of a run (UTF-8).
+constexpr const char* kNewcomerHint = "F5: erstes Bild starten · F7/F8: Buzzer · F1–F4: Sterne · F10: Vollbild";
 
 class BoardView final : private GameStore, private BoardHooks {
 public:
@@ -81,6 +92,8 @@ public:
     void setZoomState(FullScreenState state, ScreenRect viewScreenRect);
     // Command-line path: the old path is remembered for the chooser.
     void setPicturePath(const std::string& path);
+    // No picture has been started in this run yet: the hint is shown.
+    bool newcomerHint() const { return newcomerHint_; }
 
     const std::string& picturePath() const { return options_.picPath; }
     const std::string& rememberedPicturePath() const { return rememberedPath_; }
@@ -138,6 +151,8 @@ private:
     // play-mode text comes back with play mode.
     void followModeWithBanner(ViewMode before);
     void redrawAll();
+    // Ends the hint once a picture has started (or a start found no game).
+    void followFirstGame();
     // "Bilder importieren": new games from many picture files, after the
     // game on the board; that game stays as it is (edits and all), and its
     // number is never given away.
@@ -166,6 +181,7 @@ private:
     std::string playBanner_;
     int32_t playBannerGame_ = -1;
     ZoomControl zoom_;
+    bool newcomerHint_ = true;
 };
 
 // The title part of editingTitle() for a game number (0: none) and a mode.

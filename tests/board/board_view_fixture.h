@@ -148,7 +148,7 @@ protected:
     }
     void make()
     {
-        view = std::make_unique<BoardView>(settings, platform, clock, nullptr, nullptr, pictures);
+        view = std::make_unique<BoardView>(settings, platform, clock, nullptr, fileSystem, pictures);
         view->created();
         view->resize(640, 480);
     }
@@ -160,6 +160,7 @@ protected:
     FakePlatform platform;
     FakeClock clock;
     PictureFiles* pictures = nullptr;   // the codecs when null
+    FileSystem* fileSystem = nullptr;   // the real one when null
     std::unique_ptr<BoardView> view;
 };
 
