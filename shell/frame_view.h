@@ -29,6 +29,9 @@ public:
     // The game and mode being edited, for the window title (UTF-8); empty
     // when the title shows the document as usual (play mode).
     virtual std::string editingTitle() { return {}; }
+    // A hint for the status bar's message pane when nothing else is to be
+    // said there (UTF-8); empty: the usual "Bereit".
+    virtual std::string statusHint() { return {}; }
     // The window goes away: save after asking, stop sound and threads.
     virtual void viewClosing() = 0;
 };

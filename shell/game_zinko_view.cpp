@@ -42,7 +42,8 @@ CGameZinkoView::CGameZinkoView(CMainFrame& frame, SettingsBackend& settings, Vie
         sound_ = std::make_unique<ShowSound>(openDefaultAudioOutput, systemAudioClock(), findSoundResource,
                                              EffectIdle::Silence);
     // The options are read here, when the view is constructed.
-    board_ = std::make_unique<BoardView>(settings_, static_cast<ViewPlatform&>(*this), clock(), sound_.get());
+    board_ = std::make_unique<BoardView>(settings_, static_cast<ViewPlatform&>(*this), clock(), sound_.get(),
+                                         devices_.fileSystem);
     canvasWidget_ = new BoardCanvasWidget(board_->canvas(), this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -142,6 +143,9 @@ void CGameZinkoView::zoomRectChanged(const QRect& r)
 }
 
 std::string CGameZinkoView::editingTitle() { return board_ ? board_->editingTitle() : std::string(); }
+
+// Until the first picture starts, the status bar tells what to do first.
+std::string CGameZinkoView::statusHint() { return board_ && board_->newcomerHint() ? kNewcomerHint : std::string(); }
 
 void CGameZinkoView::setPicturePath(const std::string& path) { board_->setPicturePath(path); }
 
@@ -342,7 +346,7 @@ void CGameZinkoView::showDeviceProblem()
         frame_.setMessageText(utf8(text));
         deviceProblemShown_ = true;
     } else if (deviceProblemShown_) {
-        frame_.setMessageText(QStringLiteral("Bereit"));
+        frame_.showIdleMessage();
         deviceProblemShown_ = false;
     }
 }

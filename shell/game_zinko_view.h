@@ -47,6 +47,9 @@ struct ViewDevices {
     // The input devices; null: /dev/input, read while `remote` is on (tests
     // pass pipes, read whatever `remote` says).
     InputDeviceSource* inputSource = nullptr;
+    // The game library's file system; null: the real one (tests pass one
+    // that refuses writes where permissions cannot, as for root).
+    FileSystem* fileSystem = nullptr;
 };
 
 class CGameZinkoView : public QWidget, public FrameView, private ViewPlatform, private MessageBoxes {
@@ -80,6 +83,7 @@ public:
     void zoomRectChanged(const QRect& viewScreenRect) override;
     void setPicturePath(const std::string& path) override;
     std::string editingTitle() override;
+    std::string statusHint() override;
     void viewClosing() override;
 
 signals:

@@ -218,8 +218,17 @@ void CMainFrame::buildMenus()
 void CMainFrame::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
-    statusPanes_[0] = new QLabel(QStringLiteral("Bereit"), bar);
-    bar->addWidget(statusPanes_[0], 1);
+    statusPanes_[0] = new QLabel(idleText(), bar);
+    bar->addWidget(statusPanes_[0]);
+    // Right beside the hint, one click to the whole key map; the free room
+    // of the bar lies after it.
+    keyMapLink_ = new QLabel(QString::fromUtf8("<a href=\"keymap\">Tastaturbelegung…</a>"), bar);
+    keyMapLink_->setObjectName("KeyMapLink");
+    keyMapLink_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    keyMapLink_->setMinimumWidth(1);
+    keyMapLink_->hide();
+    connect(keyMapLink_, &QLabel::linkActivated, this, [this] { dispatchCommand(cmd::kKeyMap); });
+    bar->addWidget(keyMapLink_, 1);
     const char* indicators[] = {"UF", "NUM", "RF"};
     for (int i = 1; i < kStatusPaneCount; ++i) {
         statusPanes_[i] = new QLabel(bar);
@@ -342,6 +351,7 @@ bool CMainFrame::commandChecked(int id)
 void CMainFrame::updateCommandStates()
 {
     refreshTitle();
+    updateStatusHint();
     for (auto& [id, a] : actions_) {
         a->setEnabled(commandEnabled(id));
         if (a->isCheckable())
@@ -514,6 +524,31 @@ void CMainFrame::setMessageText(const QString& text)
 {
     if (statusPanes_[0])
         statusPanes_[0]->setText(text);
+    updateKeyMapLink();
+}
+
+void CMainFrame::showIdleMessage() { setMessageText(idleText()); }
+
+QString CMainFrame::idleText() const { return hint_.isEmpty() ? QStringLiteral("Bereit") : hint_; }
+
+void CMainFrame::updateStatusHint()
+{
+    if (!statusPanes_[0])
+        return;
+    const QString hint = view_ ? QString::fromStdString(view_->statusHint()) : QString();
+    if (hint == hint_)
+        return;
+    const bool idleShown = statusPanes_[0]->text() == idleText();
+    hint_ = hint;
+    if (idleShown)
+        statusPanes_[0]->setText(idleText());
+    updateKeyMapLink();
+}
+
+void CMainFrame::updateKeyMapLink()
+{
+    if (keyMapLink_)
+        keyMapLink_->setVisible(!hint_.isEmpty() && statusPanes_[0]->text() == hint_);
 }
 
 QString CMainFrame::messageText() const { return statusPanes_[0] ? statusPanes_[0]->text() : QString(); }
@@ -553,6 +588,7 @@ void CMainFrame::setStatusText(int pane, const std::string& text)
 {
     if (pane >= 0 && pane < kStatusPaneCount && statusPanes_[pane]) {
         statusPanes_[pane]->setText(QString::fromStdString(cp1252::toUtf8(text)));
+        updateKeyMapLink();
         statusPanes_[pane]->repaint();
     }
 }

@@ -85,6 +85,11 @@ public:
     // The message pane of the status bar ("Bereit" when idle).
     void setMessageText(const QString& text);
     QString messageText() const;
+    // Back to what the pane says when nothing else is to be said: the
+    // view's hint while it has one (with the link to the key map beside
+    // it), else "Bereit". A message set meanwhile stays until then.
+    void showIdleMessage();
+    QLabel* keyMapLink() const { return keyMapLink_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,6 +108,10 @@ private:
     void toggleOnTop();
     void savePlacementNow();
     void updateLockIndicators();
+    // Follows the view's hint; a pane showing another message keeps it.
+    void updateStatusHint();
+    QString idleText() const;
+    void updateKeyMapLink();
 
     // FrameMessageHost
     bool queueExit() override;
@@ -123,6 +132,8 @@ private:
     CToolBarNew* toolBar_ = nullptr;
     std::map<int, QAction*> actions_;
     QLabel* statusPanes_[kStatusPaneCount] = {};
+    QLabel* keyMapLink_ = nullptr;
+    QString hint_;   // the view's status hint; empty: none
     x11::LockIndicatorReader lockReader_;
     QTimer updateTimer_;
     bool onTop_ = false;
