@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -89,13 +90,19 @@ int main(int argc, char** argv)
     gz::installQtTranslation();
     gz::QSettingsBackend settings;
     // A fresh install opens the demo library instead of an empty chooser.
-    gz::useDemoLibraryOnFirstStart(settings, args,
-                                   gz::findDemoLibrary(QCoreApplication::applicationDirPath().toStdString()));
+    const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
+    gz::useDemoLibraryOnFirstStart(settings, args, gz::findDemoLibrary(programDir));
+    // The installed one is read-only: the user plays and edits a copy.
+    gz::PosixFileSystem files;
+    std::string libraryWarning =
+        gz::useWritableLibrary(settings, args, gz::findInstalledDemoLibrary(programDir),
+                               gz::userLibraryFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), files);
     gz::GameZinkoApp gameZinko(settings, [](gz::CMainFrame& frame, gz::SettingsBackend& s) {
         return std::make_unique<gz::CGameZinkoView>(frame, s);
     });
     if (!gameZinko.start(args))
         return 1;
+    gameZinko.warnWhenRunning(std::move(libraryWarning));
     runDemoScript(gameZinko);
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "shell/command_line.h"
 #include "shell/frame_view.h"
 #include "shell/main_frame.h"
+#include "shell/message_box_widget.h"
 #include "shell/message_wire.h"
 #include "show/command_ids.h"
 
@@ -151,6 +153,15 @@ bool GameZinkoApp::start(const std::vector<std::string>& args, bool listenForMes
             view_->setPicturePath(a.path);
     }
     return true;
+}
+
+void GameZinkoApp::warnWhenRunning(std::string text)
+{
+    if (!frame_ || text.empty())
+        return;
+    QTimer::singleShot(0, frame_.get(), [this, text = std::move(text)] {
+        makeMessageBox(text, "GameZinko", MessageButtons::Ok, MessageIcon::Warning, frame_.get())->exec();
+    });
 }
 
 }  // namespace gz

@@ -42,6 +42,9 @@ public:
     // Steps of the start; false when the frame or the view cannot be made.
     // args: the process arguments after the program name.
     bool start(const std::vector<std::string>& args, bool listenForMessages = true);
+    // A warning for the user (German, Windows-1252), shown in a box over
+    // the main window once the message loop runs; after start().
+    void warnWhenRunning(std::string text);
 
     CMainFrame* frame() const { return frame_.get(); }
     FrameView* view() const { return view_.get(); }
