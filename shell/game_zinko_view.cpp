@@ -10,13 +10,16 @@
 
 #include "shell/board_canvas_widget.h"
 #include "shell/buzzer_dialog.h"
+#include "shell/control_window.h"
 #include "shell/import_pictures_dialog.h"
 #include "shell/import_progress.h"
 #include "shell/keyboard_buzzer_keys.h"
 #include "shell/main_frame.h"
 #include "shell/message_box_widget.h"
 #include "shell/new_picture_dialog.h"
+#include "shell/settings_values.h"
 #include "devices/input_device_source.h"
+#include "show/command_ids.h"
 #include "show/input_poller.h"
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
@@ -69,6 +72,7 @@ CGameZinkoView::~CGameZinkoView()
 {
     qApp->removeEventFilter(this);
     showTimer_.stop();
+    controlWindow_.reset();
     if (poller_)
         poller_->stop();
     if (inputPoller_)
@@ -107,6 +111,55 @@ void CGameZinkoView::windowCreated()
     showTimer_.start();
     if (sound_)
         sound_->soundStart();
+    if (readControlWindowSettings(settings_).open)
+        openControlWindow();
+}
+
+void CGameZinkoView::openControlWindow()
+{
+    if (!controlWindow_) {
+        nextGames_ = std::make_unique<LibraryNextGameLookup>([this] { return board_->picturePath(); });
+        controlWindow_ = std::make_unique<ControlWindow>(
+            board_->engine(), clock(), nextGames_.get(), [this](int id) { frame_.dispatchCommand(id); }, this);
+        // The frame's keys work in it as on the board.
+        controlWindow_->addActions(frame_.actions());
+        connect(controlWindow_.get(), &ControlWindow::closed, this, [this] {
+            saveControlWindow();
+            frame_.updateCommandStates();
+        });
+        const ControlWindowSettings stored = readControlWindowSettings(settings_);
+        if (stored.width > 0 && stored.height > 0)
+            controlWindow_->setGeometry(stored.x, stored.y, stored.width, stored.height);
+        else
+            controlWindow_->resize(1024, 720);
+    }
+    controlWindow_->show();
+    controlWindow_->raise();
+    saveControlWindow();
+}
+
+void CGameZinkoView::toggleControlWindow()
+{
+    if (controlWindow_ && controlWindow_->isVisible())
+        controlWindow_->close();   // its closed() saves
+    else
+        openControlWindow();
+}
+
+void CGameZinkoView::saveControlWindow()
+{
+    ControlWindowSettings c = readControlWindowSettings(settings_);
+    if (controlWindow_) {
+        c.open = controlWindow_->isVisible() ? 1 : 0;
+        const QRect g = controlWindow_->geometry();
+        c.x = g.x();
+        c.y = g.y();
+        c.width = g.width();
+        c.height = g.height();
+    } else {
+        c.open = 0;
+    }
+    writeControlWindowSettings(settings_, c);
 }
 
 void CGameZinkoView::viewClosing()
@@ -115,17 +168,30 @@ void CGameZinkoView::viewClosing()
         return;
     closed_ = true;
     showTimer_.stop();
+    if (controlWindow_) {
+        saveControlWindow();   // open or not, as the show ends
+        controlWindow_->hide();
+    }
     board_->closing();
     frame_.hide();
     if (sound_)
         sound_->soundEnd();
 }
 
-bool CGameZinkoView::commandEnabled(int id) { return board_->isEnabled(id); }
-bool CGameZinkoView::commandChecked(int id) { return board_->isChecked(id); }
+bool CGameZinkoView::commandEnabled(int id) { return id == cmd::kControlWindow || board_->isEnabled(id); }
+bool CGameZinkoView::commandChecked(int id)
+{
+    if (id == cmd::kControlWindow)
+        return controlWindow_ && controlWindow_->isVisible();
+    return board_->isChecked(id);
+}
 
 void CGameZinkoView::runCommand(int id)
 {
+    if (id == cmd::kControlWindow) {
+        toggleControlWindow();
+        return;
+    }
     if (!board_->isEnabled(id))
         return;
     board_->execute(id);

@@ -45,7 +45,7 @@ const std::vector<MenuLayout>& menuLayout()
           0, cmd::kUndo, cmd::kRedo, 0, cmd::kGenerateCover, cmd::kImportPictures, 0, cmd::kAssignBuzzers}},
         {"&Ansicht",
          {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, 0, cmd::kStarsSmall,
-          cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows}},
+          cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows, 0, cmd::kControlWindow}},
         {"&?", {cmd::kAbout, cmd::kKeyMap}},
     };
     return layout;
@@ -63,6 +63,7 @@ QKeySequence shortcutOf(int id)
     case cmd::kStopLeft: return Qt::Key_F7;
     case cmd::kStopRight: return Qt::Key_F8;
     case cmd::kFullScreen: return Qt::Key_F10;
+    case cmd::kControlWindow: return Qt::Key_F11;
     case cmd::kSave: return QKeySequence(Qt::CTRL | Qt::Key_S);
     case cmd::kToolMovePoints: return QKeySequence(Qt::CTRL | Qt::Key_M);
     case cmd::kToolDrawPolygon: return QKeySequence(Qt::CTRL | Qt::Key_E);
@@ -196,7 +197,7 @@ void CMainFrame::buildActions()
     addAction(f9);
     for (int id : {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, cmd::kBlackCover,
                    cmd::kPolygonInfo, cmd::kStarsSmall, cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows,
-                   cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete})
+                   cmd::kControlWindow, cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete})
         if (QAction* a = action(id))
             a->setCheckable(true);
 }
