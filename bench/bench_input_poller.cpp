@@ -17,16 +17,12 @@
 
 #include <linux/input.h>
 
+#include "bench/buzz_latency.h"
 #include "devices/input_event_decoder.h"
 #include "show/input_poller.h"
 #include "show/show_engine.h"
 
 namespace {
-
-class FixedShowClock final : public gz::ShowClock {
-public:
-    uint32_t nowMs() override { return 1; }
-};
 
 // One device node whose reads come from a pipe the benchmark writes into.
 class PipeDevice final : public gz::InputDeviceSource {
@@ -59,41 +55,15 @@ public:
     int writer = -1;
 };
 
-// Notes when the engine has frozen the show, so the timing thread can sleep
-// instead of spinning against the poller for the two cores.
-struct FrozenMark final : gz::BuzzerTarget {
-    explicit FrozenMark(gz::BuzzerTarget& t) : target(t) {}
-    void stopPlayer(gz::PlayerSide side) override
-    {
-        target.stopPlayer(side);
-        const auto now = std::chrono::steady_clock::now();
-        std::lock_guard<std::mutex> g(lock);
-        at = now;
-        ++count;
-        signal.notify_all();
-    }
-    // Waits up to 1 s for the count to pass `seen`; false on time-out.
-    bool waitPast(int seen)
-    {
-        std::unique_lock<std::mutex> g(lock);
-        return signal.wait_for(g, std::chrono::seconds(1), [&] { return count != seen; });
-    }
-    gz::BuzzerTarget& target;
-    std::mutex lock;
-    std::condition_variable signal;
-    std::chrono::steady_clock::time_point at;
-    int count = 0;
-};
-
 void BM_InputPressToFrozenState(benchmark::State& state)
 {
     gz::ShowState show;
     gz::GameContent content;
-    FixedShowClock showClock;
+    gz::bench::FixedShowClock showClock;
     gz::ShowHost host;
     host.clock = &showClock;
     gz::ShowEngine engine(show, content, host);
-    FrozenMark frozen(engine);
+    gz::bench::FrozenMark frozen(engine);
     // Press times only feed the debounce: each iteration is a fresh press.
     gz::ManualClock pressClock(1000);
     gz::BuzzerActionGate gate;
@@ -145,16 +115,7 @@ void BM_InputPressToFrozenState(benchmark::State& state)
     }
     poller.stop();
 
-    if (!latencies.empty()) {
-        std::sort(latencies.begin(), latencies.end());
-        auto at = [&](double q) {
-            return latencies[std::min(latencies.size() - 1,
-                                      static_cast<std::size_t>(q * static_cast<double>(latencies.size())))];
-        };
-        state.counters["p50_us"] = at(0.50);
-        state.counters["p99_us"] = at(0.99);
-        state.counters["max_us"] = latencies.back();
-    }
+    gz::bench::reportLatencies(state, std::move(latencies));
 }
 BENCHMARK(BM_InputPressToFrozenState)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
 

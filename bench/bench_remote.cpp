@@ -17,16 +17,12 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include "bench/buzz_latency.h"
 #include "devices/serial_port.h"
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
 
 namespace {
-
-class FixedShowClock final : public gz::ShowClock {
-public:
-    uint32_t nowMs() override { return 1; }
-};
 
 void BM_BuzzerToFrozenState(benchmark::State& state) {
     int master = -1, slave = -1;
@@ -40,36 +36,14 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
 
     gz::ShowState show;
     gz::GameContent content;
-    FixedShowClock showClock;
+    gz::bench::FixedShowClock showClock;
     gz::ShowHost host;
     host.clock = &showClock;
     gz::ShowEngine engine(show, content, host);
     // Press times only feed the debounce: each iteration is a fresh press.
     gz::ManualClock pressClock(1000);
     std::atomic<bool> ready{false};
-    // Notes when the engine has frozen the show, so the timing thread can
-    // sleep instead of spinning against the poller for the two cores.
-    struct FrozenMark final : gz::BuzzerTarget {
-        explicit FrozenMark(gz::BuzzerTarget& t) : target(t) {}
-        void stopPlayer(gz::PlayerSide side) override {
-            target.stopPlayer(side);
-            const auto now = std::chrono::steady_clock::now();
-            std::lock_guard<std::mutex> g(lock);
-            at = now;
-            ++count;
-            signal.notify_all();
-        }
-        // Waits up to 1 s for the count to pass `seen`; false on time-out.
-        bool waitPast(int seen) {
-            std::unique_lock<std::mutex> g(lock);
-            return signal.wait_for(g, std::chrono::seconds(1), [&] { return count != seen; });
-        }
-        gz::BuzzerTarget& target;
-        std::mutex lock;
-        std::condition_variable signal;
-        std::chrono::steady_clock::time_point at;
-        int count = 0;
-    } frozen(engine);
+    gz::bench::FrozenMark frozen(engine);
     gz::RemotePoller poller(frozen, [&ready](int32_t) { ready.store(true); }, pressClock);
     poller.start();
     // Wait until the poller reads the port: a posted command says so.
@@ -121,16 +95,7 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
     ::close(master);
     gz::comPortSetPathTemplate("");
 
-    if (!latencies.empty()) {
-        std::sort(latencies.begin(), latencies.end());
-        auto at = [&](double q) {
-            return latencies[std::min(latencies.size() - 1,
-                                      static_cast<std::size_t>(q * static_cast<double>(latencies.size())))];
-        };
-        state.counters["p50_us"] = at(0.50);
-        state.counters["p99_us"] = at(0.99);
-        state.counters["max_us"] = latencies.back();
-    }
+    gz::bench::reportLatencies(state, std::move(latencies));
 }
 BENCHMARK(BM_BuzzerToFrozenState)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
 

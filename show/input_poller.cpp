@@ -112,39 +112,10 @@ std::vector<InputDeviceSummary> InputDevicePoller::devices() const
 
 bool InputDevicePoller::start()
 {
-    if (thread_.joinable())
-        return false;
-    pollerStop_.store(false);
-    {
-        std::lock_guard<std::mutex> g(endLock_);
-        pollerEnded_ = false;
-    }
-    thread_ = std::thread([this] { run(); });
-    return true;
+    return thread_.start([this] { pollOnce(); }, [this] { closeDevices(); });
 }
 
-void InputDevicePoller::stop()
-{
-    if (!thread_.joinable())
-        return;
-    pollerStop_.store(true);
-    {
-        std::unique_lock<std::mutex> g(endLock_);
-        while (!pollerEnded_)
-            endSignal_.wait_for(g, std::chrono::milliseconds(timing_.stopPollMs));
-    }
-    thread_.join();
-}
-
-void InputDevicePoller::run()
-{
-    while (!pollerStop_.load())
-        pollOnce();
-    closeDevices();
-    std::lock_guard<std::mutex> g(endLock_);
-    pollerEnded_ = true;
-    endSignal_.notify_all();
-}
+void InputDevicePoller::stop() { thread_.stop(timing_.stopPollMs); }
 
 void InputDevicePoller::closeDevices()
 {

@@ -41,6 +41,7 @@
 #include "devices/monotonic_clock.h"
 #include "show/buzzer_action.h"
 #include "show/buzzer_mapping.h"
+#include "show/poller_thread.h"
 #include "show/show_host.h"
 
 namespace gz {
@@ -135,7 +136,7 @@ public:
     // Sets the stop flag and waits (looking every stopPollMs) until the
     // thread has closed its devices and ended. Harmless when not running.
     void stop();
-    bool running() const { return thread_.joinable(); }
+    bool running() const { return thread_.running(); }
 
     // One pass of the loop: the thread runs these until stopped; tests may
     // drive a poller that was not started.
@@ -146,7 +147,6 @@ public:
 private:
     struct Device;
 
-    void run();
     void rescan();
     void devicesChanged();
     void refreshMapping();
@@ -185,11 +185,7 @@ private:
     uint32_t lastScanMs_ = 0;
     std::vector<InputKeyEvent> events_;
 
-    std::thread thread_;
-    std::atomic<bool> pollerStop_{false};
-    std::mutex endLock_;
-    std::condition_variable endSignal_;
-    bool pollerEnded_ = false;   // guarded by endLock_
+    PollerThread thread_;   // declared last: it stops before the rest goes
 };
 
 }  // namespace gz

@@ -133,35 +133,10 @@ RemotePoller::~RemotePoller() {
 }
 
 bool RemotePoller::start() {
-    if (thread_.joinable()) return false;
-    pollerStop_.store(false);
-    {
-        std::lock_guard<std::mutex> g(endLock_);
-        pollerEnded_ = false;
-    }
-    thread_ = std::thread([this] { run(); });
-    return true;
+    return thread_.start([this] { pollOnce(); }, [this] { closePort(); });
 }
 
-void RemotePoller::stop() {
-    if (!thread_.joinable()) return;
-    pollerStop_.store(true);
-    {
-        std::unique_lock<std::mutex> g(endLock_);
-        while (!pollerEnded_) {
-            endSignal_.wait_for(g, std::chrono::milliseconds(timing_.stopPollMs));
-        }
-    }
-    thread_.join();
-}
-
-void RemotePoller::run() {
-    while (!pollerStop_.load()) pollOnce();
-    closePort();
-    std::lock_guard<std::mutex> g(endLock_);
-    pollerEnded_ = true;
-    endSignal_.notify_all();
-}
+void RemotePoller::stop() { thread_.stop(timing_.stopPollMs); }
 
 void RemotePoller::closePort() {
     if (slot_ >= 0) comPortClose(slot_);

@@ -26,6 +26,7 @@
 
 #include "devices/monotonic_clock.h"
 #include "game/game_content.h"
+#include "show/poller_thread.h"
 #include "show/show_host.h"
 
 namespace gz {
@@ -174,7 +175,7 @@ public:
     // Sets the stop flag and waits (looking every stopPollMs) until the
     // thread has closed its port and ended. Harmless when not running.
     void stop();
-    bool running() const { return thread_.joinable(); }
+    bool running() const { return thread_.running(); }
 
     // One pass of the loop: the thread runs these until stopped; tests may
     // drive a poller that was not started.
@@ -186,7 +187,6 @@ public:
     int32_t openPort() const { return openPort_; }  // -1: none
 
 private:
-    void run();
     Pass act(const RemoteMessage& m);
     void reopen(int32_t port);
     void report(RemotePortStatus status);
@@ -209,11 +209,7 @@ private:
     uint32_t openGeneration_ = 0;
     std::optional<RemotePortStatus> lastStatus_;
 
-    std::thread thread_;
-    std::atomic<bool> pollerStop_{false};
-    std::mutex endLock_;
-    std::condition_variable endSignal_;
-    bool pollerEnded_ = false;   // guarded by endLock_
+    PollerThread thread_;   // declared last: it stops before the rest goes
 };
 
 }  // namespace gz

@@ -1,0 +1,66 @@
+// Timing a buzz from the outside to the frozen show: a show clock that
+// stands still, a BuzzerTarget that notes when the engine froze the show,
+// and the latency figures (median, 99th percentile, worst case, in µs) of
+// a benchmark that times each iteration by hand.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "show/show_host.h"
+
+namespace gz::bench {
+
+class FixedShowClock final : public ShowClock {
+public:
+    uint32_t nowMs() override { return 1; }
+};
+
+// Notes when the engine has frozen the show, so the timing thread can sleep
+// instead of spinning against the poller for the two cores.
+struct FrozenMark final : BuzzerTarget {
+    explicit FrozenMark(BuzzerTarget& t) : target(t) {}
+    void stopPlayer(PlayerSide side) override
+    {
+        target.stopPlayer(side);
+        const auto now = std::chrono::steady_clock::now();
+        std::lock_guard<std::mutex> g(lock);
+        at = now;
+        ++count;
+        signal.notify_all();
+    }
+    // Waits up to 1 s for the count to pass `seen`; false on time-out.
+    bool waitPast(int seen)
+    {
+        std::unique_lock<std::mutex> g(lock);
+        return signal.wait_for(g, std::chrono::seconds(1), [&] { return count != seen; });
+    }
+    BuzzerTarget& target;
+    std::mutex lock;
+    std::condition_variable signal;
+    std::chrono::steady_clock::time_point at;
+    int count = 0;
+};
+
+// Sorts `us` (one latency per iteration, in microseconds) and reports it.
+inline void reportLatencies(benchmark::State& state, std::vector<double> us)
+{
+    if (us.empty())
+        return;
+    std::sort(us.begin(), us.end());
+    const auto at = [&](double q) {
+        return us[std::min(us.size() - 1, static_cast<std::size_t>(q * static_cast<double>(us.size())))];
+    };
+    state.counters["p50_us"] = at(0.50);
+    state.counters["p99_us"] = at(0.99);
+    state.counters["max_us"] = us.back();
+}
+
+}  // namespace gz::bench
