@@ -11,11 +11,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmap>
 #include <QPolygonF>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "board/board_renderer.h"
 #include "game/game_store.h"
 
 namespace gz {
@@ -43,17 +45,24 @@ bool LibraryNextGameLookup::question(int32_t number, std::string& out)
     return true;
 }
 
-// The cover in small, as the audience sees it: covered polygons filled,
-// gone ones as outlines over the light picture area.
+// The cover in small, as the audience sees it: the picture where polygons
+// are gone, the covering ones filled in the board's colours, and every
+// polygon's outline on top so the game master sees what comes next.
 class ControlPicture final : public QWidget {
 public:
     explicit ControlPicture(const GameContent& game, QWidget* parent) : QWidget(parent), game_(game)
     {
+        setObjectName(QStringLiteral("controlPicture"));
         setMinimumSize(320, 240);
     }
     void setReveal(int32_t reveal)
     {
         reveal_ = reveal;
+        update();
+    }
+    void setBlackCover(bool black)
+    {
+        black_ = black;
         update();
     }
 
@@ -62,30 +71,73 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), QColor(40, 40, 40));
-        const int w = game_.picture.width();
-        const int h = game_.picture.height();
+        const RasterImage& pic = game_.picture;
+        const int w = pic.width();
+        const int h = pic.height();
         if (w <= 0 || h <= 0)
             return;
+        refreshThumbnail(pic);
         const double scale = std::min(width() / double(w), height() / double(h));
         const QRectF area((width() - w * scale) / 2, (height() - h * scale) / 2, w * scale, h * scale);
-        p.fillRect(area, reveal_ < 0 ? QColor(0, 0, 0) : QColor(225, 225, 210));
-        const int32_t n = game_.polygonCount;
-        const int32_t covering = reveal_ < 0 ? n : std::max(0, n - reveal_);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (reveal_ < 0)
+            p.fillRect(area, QColor::fromRgb(black_ ? kBlackCoverBackground : kCoverBackground));
+        else
+            p.drawPixmap(area, thumbnail_, QRectF(thumbnail_.rect()));
+        const int32_t n = std::clamp<int32_t>(game_.polygonCount, 0, kMaxPolygons);
+        const int32_t covering = reveal_ < 0 ? n : std::clamp(n - reveal_, 0, n);
         p.setRenderHint(QPainter::Antialiasing);
         for (int32_t i = 0; i < n; ++i) {
             const CoverPolygon& poly = game_.polygons[i];
             QPolygonF shape;
-            for (int32_t k = 0; k < poly.pointCount; ++k)
+            for (int32_t k = 0; k < std::min<int32_t>(poly.pointCount, kMaxPolygonPoints); ++k)
                 shape << QPointF(area.left() + poly.points[k].x * scale, area.top() + poly.points[k].y * scale);
             p.setPen(QPen(QColor(255, 200, 0), 1.5));
-            p.setBrush(i < covering ? QBrush(QColor(70, 90, 140)) : Qt::NoBrush);
+            if (i < covering)
+                p.setBrush(QColor::fromRgb(black_ ? 0x000000 : coverColour(poly.colourIndex)));
+            else
+                p.setBrush(Qt::NoBrush);
             p.drawPolygon(shape);
         }
     }
 
 private:
+    // Scaled once per picture, not per repaint: a photo has millions of
+    // pixels, the small view a few hundred thousand.
+    void refreshThumbnail(const RasterImage& pic)
+    {
+        if (thumbOf_ == pic.bits() && thumbWidth_ == pic.width() && thumbHeight_ == pic.height() &&
+            thumbDepth_ == pic.bitsPerPixel())
+            return;
+        thumbOf_ = pic.bits();
+        thumbWidth_ = pic.width();
+        thumbHeight_ = pic.height();
+        thumbDepth_ = pic.bitsPerPixel();
+        const double fit = std::min({1.0, kThumbnailWidth / double(pic.width()), kThumbnailHeight / double(pic.height())});
+        const int tw = std::max(1, static_cast<int>(pic.width() * fit));
+        const int th = std::max(1, static_cast<int>(pic.height() * fit));
+        RasterImage small;
+        if (!small.resample(pic, tw, th, kResampleAreaAverage | kResampleTo32Bits)) {
+            thumbnail_ = QPixmap();
+            return;
+        }
+        QImage img(tw, th, QImage::Format_RGB32);
+        for (int y = 0; y < th; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < tw; ++x)
+                line[x] = 0xFF000000u | (small.colourAt(x, y) & 0xFFFFFFu);
+        }
+        thumbnail_ = QPixmap::fromImage(img);
+    }
+
+    static constexpr int kThumbnailWidth = 960;
+    static constexpr int kThumbnailHeight = 720;
     const GameContent& game_;
     int32_t reveal_ = kRevealHidden;
+    bool black_ = false;
+    QPixmap thumbnail_;
+    const uint8_t* thumbOf_ = nullptr;
+    int thumbWidth_ = 0, thumbHeight_ = 0, thumbDepth_ = 0;
 };
 
 namespace {
@@ -191,6 +243,10 @@ ControlWindow::~ControlWindow() = default;
 
 uint32_t ControlWindow::refresh()
 {
+    if (blackCover_ && blackCover_() != blackCoverShown_) {
+        blackCoverShown_ = !blackCoverShown_;
+        picture_->setBlackCover(blackCoverShown_);
+    }
     const uint32_t changed = model_.update();
     if (changed)
         apply(changed);

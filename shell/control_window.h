@@ -48,6 +48,10 @@ public:
                   std::function<void(int)> dispatch, QWidget* keyTarget, QWidget* parent = nullptr);
     ~ControlWindow() override;
 
+    // Where the board's black-cover option is read at every refresh; the
+    // small view then fills the cover as the board does.
+    void setBlackCoverSource(std::function<bool()> blackCover) { blackCover_ = std::move(blackCover); }
+
     // One refresh, as the timer does it; returns the fields that changed.
     uint32_t refresh();
     const ControlPanelModel& model() const { return model_; }
@@ -81,6 +85,8 @@ private:
     const ShowEngine& engine_;
     ControlPanelModel model_;
     std::function<void(int)> dispatch_;
+    std::function<bool()> blackCover_;
+    bool blackCoverShown_ = false;
     QWidget* keyTarget_;
     QTimer timer_;
     QLabel* game_ = nullptr;

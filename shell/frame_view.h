@@ -29,6 +29,9 @@ public:
     // The game and mode being edited, for the window title (UTF-8); empty
     // when the title shows the document as usual (play mode).
     virtual std::string editingTitle() { return {}; }
+    // A window of the view's own beside the board (the game master's);
+    // while it is shown, full screen goes to another screen than its one.
+    virtual QWidget* companionWindow() { return nullptr; }
     // The window goes away: save after asking, stop sound and threads.
     virtual void viewClosing() = 0;
 };

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "shell/board_canvas_widget.h"
@@ -34,6 +35,7 @@ namespace {
 QString utf8(const std::string& s) { return QString::fromStdString(s); }
 
 ScreenRect screenRectOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+MonitorRect monitorRectOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 }  // namespace
 
@@ -121,30 +123,69 @@ void CGameZinkoView::openControlWindow()
         nextGames_ = std::make_unique<LibraryNextGameLookup>([this] { return board_->picturePath(); });
         controlWindow_ = std::make_unique<ControlWindow>(
             board_->engine(), clock(), nextGames_.get(), [this](int id) { frame_.dispatchCommand(id); }, this);
+        controlWindow_->setBlackCoverSource([this] { return board_->options().colorMode != 0; });
         // The frame's keys work in it as on the board.
         controlWindow_->addActions(frame_.actions());
         connect(controlWindow_.get(), &ControlWindow::closed, this, [this] {
             saveControlWindow();
             frame_.updateCommandStates();
         });
-        const ControlWindowSettings stored = readControlWindowSettings(settings_);
-        if (stored.width > 0 && stored.height > 0)
-            controlWindow_->setGeometry(stored.x, stored.y, stored.width, stored.height);
-        else
-            controlWindow_->resize(1024, 720);
+        placeControlWindow(readControlWindowSettings(settings_));
     }
     controlWindow_->show();
     controlWindow_->raise();
+    controlWindow_->activateWindow();
     saveControlWindow();
+}
+
+void CGameZinkoView::placeControlWindow(const ControlWindowSettings& stored)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QRect storedRect(stored.x, stored.y, stored.width, stored.height);
+    if (stored.width > 0 && stored.height > 0) {
+        for (QScreen* s : screens)
+            if (placementVisible(monitorRectOf(s->geometry()), stored.x, stored.y, stored.width, stored.height)) {
+                controlWindow_->setGeometry(storedRect);
+                return;
+            }
+    }
+    // No placement yet, or its screen is gone: the middle of the board's
+    // screen, or of another one while the board fills its screen.
+    QScreen* target = frame_.screen();
+    if (frame_.isFullScreen())
+        for (QScreen* s : screens)
+            if (s != target) {
+                target = s;
+                break;
+            }
+    if (!target)
+        return;
+    const QRect area = target->availableGeometry();
+    const QSize size = stored.width > 0 && stored.height > 0 ? QSize(stored.width, stored.height)
+                                                             : QSize(1024, 720);
+    QRect r(QPoint(0, 0), size.boundedTo(area.size()));
+    r.moveCenter(area.center());
+    controlWindow_->setGeometry(r);
 }
 
 void CGameZinkoView::toggleControlWindow()
 {
-    if (controlWindow_ && controlWindow_->isVisible())
-        controlWindow_->close();   // its closed() saves
-    else
+    if (!controlWindow_ || !controlWindow_->isVisible()) {
         openControlWindow();
+        return;
+    }
+    // With one screen the full-screen board covers it: the key brings it
+    // up; it hides when it is the window in front.
+    if (!controlWindow_->isActiveWindow() && frame_.isFullScreen() &&
+        controlWindow_->screen() == frame_.screen()) {
+        controlWindow_->raise();
+        controlWindow_->activateWindow();
+        return;
+    }
+    controlWindow_->close();   // its closed() saves
 }
+
+QWidget* CGameZinkoView::companionWindow() { return controlWindow_.get(); }
 
 void CGameZinkoView::saveControlWindow()
 {

@@ -84,6 +84,7 @@ public:
     void zoomRectChanged(const QRect& viewScreenRect) override;
     void setPicturePath(const std::string& path) override;
     std::string editingTitle() override;
+    QWidget* companionWindow() override;
     void viewClosing() override;
 
 signals:
@@ -102,6 +103,7 @@ private:
     void toggleControlWindow();
     void openControlWindow();
     void saveControlWindow();
+    void placeControlWindow(const ControlWindowSettings& stored);
     ShowClock& clock() { return devices_.clock ? *devices_.clock : clock_; }
     // A key of the main window bound as a keyboard buzzer: acts (unless the
     // gate holds it back or it repeats) and is taken. False for other keys.

@@ -390,9 +390,15 @@ void CMainFrame::toggleFullScreen()
         fullScreen_ = maximized ? kFullScreenFromMaximized : kFullScreenFromNormal;
         // A maximised window goes to full screen as it is: shown normal on
         // the way, with its maximised size, it would leave the window
-        // system that size as its normal one.
+        // system that size as its normal one. Only when it must leave its
+        // screen (for the game master's window) is it shown normal first,
+        // and its normal place is put back before it is maximised again.
+        const QWindow* handle = windowHandle();
+        maximizedMoved_ = maximized && target && windowPositionKnown() && handle && handle->screen() != target;
         if (!maximized)
             normalGeometry_ = geometry();
+        else if (maximizedMoved_)
+            normalGeometry_ = normalGeometry();
         statusBarWasVisible_ = statusBar()->isVisible();
         statusBar()->hide();
         toolBarWasVisible_ = toolBar_ && toolBar_->isVisible();
@@ -405,7 +411,9 @@ void CMainFrame::toggleFullScreen()
         if (target) {
             if (QWindow* w = windowHandle())
                 w->setScreen(target);
-            if (windowPositionKnown() && !maximized)
+            if (maximizedMoved_)
+                showNormal();
+            if (windowPositionKnown() && (!maximized || maximizedMoved_))
                 setGeometry(target->geometry());
         }
         showFullScreen();
@@ -418,6 +426,11 @@ void CMainFrame::toggleFullScreen()
         const bool wasMaximized = fullScreen_ == kFullScreenFromMaximized;
         fullScreen_ = kFullScreenOff;
         if (wasMaximized) {
+            if (maximizedMoved_) {
+                showNormal();
+                setGeometry(normalGeometry_);
+                maximizedMoved_ = false;
+            }
             showMaximized();
         } else {
             showNormal();
@@ -454,13 +467,33 @@ void CMainFrame::reportZoomRect()
         view_->zoomRectChanged(QRect(v->mapToGlobal(QPoint(0, 0)), v->size()));
 }
 
-QScreen* CMainFrame::fullScreenTarget() const
+QScreen* CMainFrame::fullScreenTarget()
 {
-    if (!windowPositionKnown())
-        return screen();
     const QList<QScreen*> screens = QGuiApplication::screens();
-    const int i = fullScreenMonitor(screenRects(screens), monitorRectOf(frameGeometry()));
-    return i >= 0 ? screens[i] : nullptr;
+    const std::vector<MonitorRect> rects = screenRects(screens);
+    // Where the position is not known (Wayland), a window counts as its
+    // whole screen.
+    auto placeOf = [](const QWidget* w) {
+        return monitorRectOf(windowPositionKnown() || !w->screen() ? w->frameGeometry() : w->screen()->geometry());
+    };
+    QWidget* companion = view_ ? view_->companionWindow() : nullptr;
+    if (!companion || !companion->isVisible() || screens.size() < 2) {
+        const int i = fullScreenMonitor(rects, placeOf(this));
+        return i >= 0 ? screens[i] : nullptr;
+    }
+    const int control = fullScreenMonitor(rects, placeOf(companion));
+    const QString rememberedName = QString::fromStdString(readAudienceScreen(settings_));
+    int remembered = -1;
+    for (qsizetype i = 0; i < screens.size(); ++i)
+        if (!rememberedName.isEmpty() && screens[i]->name() == rememberedName)
+            remembered = static_cast<int>(i);
+    const int i = audienceMonitor(rects, placeOf(this), control, remembered);
+    if (i < 0)
+        return nullptr;
+    // Remembered so that the next show, with both windows on the game
+    // master's screen again, goes to the same projector.
+    writeAudienceScreen(settings_, screens[i]->name().toStdString());
+    return screens[i];
 }
 
 void CMainFrame::toggleFlatMode()

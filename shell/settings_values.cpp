@@ -160,6 +160,22 @@ void writeFramePlacement(SettingsBackend& backend, const PlacementToSave& p)
         key.writeInt("LastMonitor", p.monitor);
 }
 
+std::string readAudienceScreen(SettingsBackend& backend)
+{
+    std::string name;
+    SettingsKeyStack key(backend);
+    if (!openSettingsSection(key) || !key.readString("AudienceScreen", name, kMaxScreenNameBytes))
+        return {};
+    return name;
+}
+
+void writeAudienceScreen(SettingsBackend& backend, const std::string& name)
+{
+    SettingsKeyStack key(backend);
+    if (openSettingsSection(key))
+        key.writeString("AudienceScreen", name);
+}
+
 int32_t readPreviewPages(SettingsBackend& backend)
 {
     int32_t pages = 0;

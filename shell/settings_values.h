@@ -105,6 +105,12 @@ struct ControlWindowSettings {
 ControlWindowSettings readControlWindowSettings(SettingsBackend& backend);
 void writeControlWindowSettings(SettingsBackend& backend, const ControlWindowSettings& values);
 
+// AudienceScreen: the name of the screen the board last went full screen on
+// beside the game master's window; empty when it never did.
+constexpr std::size_t kMaxScreenNameBytes = 255;
+std::string readAudienceScreen(SettingsBackend& backend);
+void writeAudienceScreen(SettingsBackend& backend, const std::string& name);
+
 // PreviewPages: default 0; written only when not 0.
 int32_t readPreviewPages(SettingsBackend& backend);
 void writePreviewPages(SettingsBackend& backend, int32_t pages);

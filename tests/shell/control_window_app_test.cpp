@@ -1,9 +1,14 @@
-// "Moderatorfenster" in the running program, on the demo library: opened
-// with F11 from the menu "Ansicht", a whole picture driven through its
-// buttons and keys, and its placement and open state kept in the settings.
+// "Moderatorfenster" in the running program, on the demo library and two
+// virtual screens of 1920x1080 side by side: opened with F11 from the menu
+// "Ansicht" or the toolbar, a whole picture driven through its buttons and
+// keys while the board shows exactly what it shows without it, full screen
+// on the other screen, and its placement and open state kept in the
+// settings.
 #include <QApplication>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +22,8 @@
 #include "shell/main_frame.h"
 #include "shell/settings_memory.h"
 #include "shell/settings_values.h"
+#include "shell/board_canvas_widget.h"
+#include "shell/tool_bar.h"
 #include "show/command_ids.h"
 
 namespace gz {
@@ -74,6 +81,21 @@ protected:
         control()->refresh();
     }
     bool enabled(ControlCommand c) { return control()->button(c)->isEnabled(); }
+    QScreen* screenNamed(const char* name)
+    {
+        for (QScreen* s : QGuiApplication::screens())
+            if (s->name() == QLatin1String(name))
+                return s;
+        return nullptr;
+    }
+    // What the audience sees: the board window's canvas as drawn, after
+    // the show's tick (the real timer may or may not have come yet).
+    QImage board()
+    {
+        view().board().tick();
+        QTest::qWait(10);
+        return view().canvasWidget()->grab().toImage();
+    }
 
     QTemporaryDir tmp;
     MemorySettingsBackend settings;
@@ -179,6 +201,151 @@ TEST_F(ControlWindowAppTest, PlacementAndOpenStateAreKept)
     EXPECT_EQ(readControlWindowSettings(settings).open, 0);
     start();
     EXPECT_EQ(control(), nullptr);
+}
+
+TEST_F(ControlWindowAppTest, ToolbarButtonAfterTheOthers)
+{
+    start();
+    QAction* a = app->frame()->action(cmd::kControlWindow);
+    ASSERT_NE(app->frame()->toolBar(), nullptr);
+    EXPECT_EQ(app->frame()->toolBar()->actions().back(), a);
+    EXPECT_FALSE(a->icon().isNull());
+    EXPECT_FALSE(loadBitmapImage("CONTROL").isNull());
+    app->frame()->toolBar()->widgetForAction(a)->setFocus();
+    QTest::mouseClick(app->frame()->toolBar()->widgetForAction(a), Qt::LeftButton);
+    ASSERT_NE(control(), nullptr);
+    EXPECT_TRUE(control()->isVisible());
+}
+
+// The same picture played twice, once with the game master's window open
+// and its keys, once on the board alone: the board shows the same at
+// every step.
+TEST_F(ControlWindowAppTest, TheBoardShowsTheSameWithTheWindowOpen)
+{
+    std::vector<QImage> runs[2];
+    for (int withWindow = 0; withWindow < 2; ++withWindow) {
+        SCOPED_TRACE(withWindow ? "with the window" : "board alone");
+        clock.now = 100000;
+        start();
+        app->frame()->setGeometry(100, 100, 1200, 800);
+        QTest::qWait(20);
+        QWidget* keys = app->frame();
+        if (withWindow) {
+            app->frame()->dispatchCommand(cmd::kControlWindow);
+            ASSERT_NE(control(), nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(control()));
+            keys = control();
+        }
+        keys->activateWindow();
+        (void)QTest::qWaitForWindowActive(keys);
+        auto press = [&](Qt::Key k) {
+            QTest::keyClick(keys, k);
+            QTest::qWait(10);
+        };
+        std::vector<QImage>& shots = runs[withWindow];
+        shots.push_back(board());
+        press(Qt::Key_F5);
+        ASSERT_TRUE(view().board().show().gameRunning);
+        shots.push_back(board());
+        for (int step = 0; step < 3; ++step) {
+            for (int t = 0; t < 54; ++t) {   // a little over 5 s of ticks
+                clock.now += kShowTimerPeriodMs;
+                view().board().tick();
+            }
+            shots.push_back(board());
+        }
+        press(Qt::Key_F8);
+        EXPECT_EQ(view().board().show().player(PlayerSide::Right), PlayerState::Buzzed);
+        shots.push_back(board());
+        press(Qt::Key_F6);
+        EXPECT_FALSE(view().board().show().gameRunning);
+        shots.push_back(board());
+        press(Qt::Key_F2);
+        EXPECT_EQ(view().board().show().stars[1], 1);
+        shots.push_back(board());
+        stop();
+    }
+    ASSERT_EQ(runs[0].size(), runs[1].size());
+    for (size_t i = 0; i < runs[0].size(); ++i) {
+        EXPECT_FALSE(runs[0][i].isNull());
+        EXPECT_TRUE(runs[0][i] == runs[1][i]) << "step " << i;
+    }
+    // Each of these is a change the board must show (the first uncover
+    // step comes after two periods).
+    for (size_t i : {0, 2, 3, 4, 5, 6})
+        EXPECT_FALSE(runs[0][i] == runs[0][i + 1]) << "step " << i;
+}
+
+TEST_F(ControlWindowAppTest, FullScreenGoesToTheOtherScreenThanTheWindow)
+{
+    start();
+    app->frame()->setGeometry(100, 100, 1200, 800);
+    app->frame()->dispatchCommand(cmd::kControlWindow);
+    ASSERT_NE(control(), nullptr);
+    // First open: in the middle of the board's screen.
+    EXPECT_EQ(control()->screen(), screenNamed("A"));
+    EXPECT_EQ(control()->geometry().center(), screenNamed("A")->availableGeometry().center());
+
+    app->frame()->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+    EXPECT_EQ(app->frame()->windowHandle()->screen(), screenNamed("B"));
+    EXPECT_EQ(app->frame()->geometry(), screenNamed("B")->geometry());
+    EXPECT_TRUE(control()->isVisible());
+    EXPECT_EQ(control()->screen(), screenNamed("A"));
+    EXPECT_EQ(readAudienceScreen(settings), "B");
+    app->frame()->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+    EXPECT_EQ(app->frame()->geometry().topLeft(), QPoint(100, 100));
+
+    // The game master's window moved to B: the board stays on A.
+    control()->setGeometry(2100, 100, 1000, 700);
+    QTest::qWait(20);
+    app->frame()->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+    EXPECT_EQ(app->frame()->windowHandle()->screen(), screenNamed("A"));
+    EXPECT_EQ(readAudienceScreen(settings), "A");
+    app->frame()->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+}
+
+TEST_F(ControlWindowAppTest, OpenedBesideAFullScreenBoardAndBackOnScreenWhenItsScreenIsGone)
+{
+    // Stored on a screen this machine no longer has.
+    writeControlWindowSettings(settings, {0, 5000, 3000, 1000, 700});
+    start();
+    app->frame()->setGeometry(100, 100, 1200, 800);
+    app->frame()->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+    ASSERT_EQ(app->frame()->windowHandle()->screen(), screenNamed("A"));
+    app->frame()->dispatchCommand(cmd::kControlWindow);
+    ASSERT_NE(control(), nullptr);
+    EXPECT_EQ(control()->screen(), screenNamed("B")) << "not under the full-screen board";
+    EXPECT_EQ(control()->size(), QSize(1000, 700));
+    EXPECT_EQ(control()->geometry().center(), screenNamed("B")->availableGeometry().center());
+}
+
+// One screen for both: F11 on the full-screen board brings the game
+// master's window up, F11 in it hides it.
+TEST_F(ControlWindowAppTest, F11RaisesTheCoveredWindowAndHidesTheOneInFront)
+{
+    start();
+    app->frame()->setGeometry(100, 100, 1200, 800);
+    app->frame()->dispatchCommand(cmd::kControlWindow);
+    ASSERT_NE(control(), nullptr);
+    control()->close();
+    app->frame()->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+    app->frame()->dispatchCommand(cmd::kControlWindow);
+    control()->setGeometry(300, 200, 1000, 700);   // on the board's screen
+    app->frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(app->frame()));
+    QTest::keyClick(app->frame(), Qt::Key_F11);
+    QTest::qWait(20);
+    EXPECT_TRUE(control()->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(control()));
+    QTest::keyClick(control(), Qt::Key_F11);
+    QTest::qWait(20);
+    EXPECT_FALSE(control()->isVisible());
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "board/board_renderer.h"
 #include "game/game_store.h"
 #include "show/command_ids.h"
 #include "tests/show/show_fakes.h"
@@ -135,6 +137,53 @@ TEST(ControlWindow, DrawsOnlyWhatChanged)
     EXPECT_EQ(r.window.refresh(), 0u);
     r.show.run(93);
     EXPECT_EQ(r.window.refresh(), static_cast<uint32_t>(kFieldCountdown));
+}
+
+// The small picture: the real picture where the audience sees it, the
+// board's cover colours where polygons still cover it.
+TEST(ControlWindow, SmallPictureShowsThePictureWherePolygonsAreGone)
+{
+    WindowRig r;
+    r.show.store.games = {{1, 2}};
+    r.show.store.onLoad = [](int32_t, GameContent& c) {
+        c.picture.create(24, 40, 30, 0xD02020u);   // red
+        // The left half as polygon 0 (goes last), the right half as polygon 1.
+        const PolygonPoint halves[2][4] = {{{0, 0}, {20, 0}, {20, 30}, {0, 30}},
+                                           {{20, 0}, {40, 0}, {40, 30}, {20, 30}}};
+        for (int i = 0; i < 2; ++i) {
+            c.polygons[i].pointCount = 4;
+            c.polygons[i].colourIndex = 9;
+            std::copy(std::begin(halves[i]), std::end(halves[i]), c.polygons[i].points);
+        }
+    };
+    r.window.resize(1024, 720);
+    r.window.show();
+    QWidget* picture = r.window.findChild<QWidget*>(QStringLiteral("controlPicture"));
+    ASSERT_NE(picture, nullptr);
+    // Sampled a quarter in from each side of the picture's middle row,
+    // away from the outlines.
+    auto colours = [&] {
+        r.window.refresh();
+        const QImage img = picture->grab().toImage();
+        const double scale = std::min(img.width() / 40.0, img.height() / 30.0);
+        const int y = img.height() / 2;
+        return std::pair(img.pixel(int(img.width() / 2 - 10 * scale), y) & 0xFFFFFFu,
+                         img.pixel(int(img.width() / 2 + 10 * scale), y) & 0xFFFFFFu);
+    };
+    const QRgb red = 0xD02020u;
+    const QRgb cover = coverColour(9) & 0xFFFFFFu;
+
+    r.window.button(ControlCommand::Start)->click();
+    EXPECT_EQ(colours(), std::pair(cover, cover));
+    r.tick(10100);   // two periods: polygon 1 is gone
+    EXPECT_EQ(colours(), std::pair(cover, red));
+    bool black = true;
+    r.window.setBlackCoverSource([&] { return black; });
+    EXPECT_EQ(colours(), std::pair(QRgb{0}, red));
+    r.show.engine.stopPlayer(PlayerSide::Left);
+    r.window.refresh();
+    r.window.button(ControlCommand::Uncover)->click();
+    EXPECT_EQ(colours(), std::pair(red, red));
 }
 
 TEST(ControlWindow, KeysGoToTheBoard)
