@@ -1,5 +1,7 @@
 #include "shell/game_zinko_view.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -161,8 +163,10 @@ void CGameZinkoView::placeControlWindow(const ControlWindowSettings& stored)
     if (!target)
         return;
     const QRect area = target->availableGeometry();
-    const QSize size = stored.width > 0 && stored.height > 0 ? QSize(stored.width, stored.height)
-                                                             : QSize(1024, 720);
+    // Large enough to read from a metre away: three quarters of the screen.
+    const QSize size = stored.width > 0 && stored.height > 0
+                           ? QSize(stored.width, stored.height)
+                           : QSize(std::max(1024, area.width() * 3 / 4), std::max(720, area.height() * 3 / 4));
     QRect r(QPoint(0, 0), size.boundedTo(area.size()));
     r.moveCenter(area.center());
     controlWindow_->setGeometry(r);

@@ -282,8 +282,9 @@ TEST_F(ControlWindowAppTest, FullScreenGoesToTheOtherScreenThanTheWindow)
     app->frame()->setGeometry(100, 100, 1200, 800);
     app->frame()->dispatchCommand(cmd::kControlWindow);
     ASSERT_NE(control(), nullptr);
-    // First open: in the middle of the board's screen.
+    // First open: three quarters of the board's screen, in its middle.
     EXPECT_EQ(control()->screen(), screenNamed("A"));
+    EXPECT_EQ(control()->size(), QSize(1440, 810));
     EXPECT_EQ(control()->geometry().center(), screenNamed("A")->availableGeometry().center());
 
     app->frame()->dispatchCommand(cmd::kFullScreen);
