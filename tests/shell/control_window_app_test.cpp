@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "shell/control_window.h"
 #include "shell/game_zinko_app.h"
 #include "shell/game_zinko_view.h"
@@ -25,26 +23,20 @@
 #include "shell/board_canvas_widget.h"
 #include "shell/tool_bar.h"
 #include "show/command_ids.h"
+#include "tests/shell/app_on_demo_library.h"
 
 namespace gz {
 namespace {
 
-namespace fs = std::filesystem;
 
-class FakeClock : public ShowClock {
-public:
-    uint32_t nowMs() override { return now; }
-    uint32_t now = 100000;
-};
+using FakeClock = gz::testing::StillShowClock;
 
 class ControlWindowAppTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        const std::string library = tmp.path().toStdString() + "/Games";
-        fs::copy(GZ_DEMO_LIBRARY, library, fs::copy_options::recursive);
-        settings.writeString("Software\\Mervo\\GameZinko", "PicPath", library);
+        gz::testing::useDemoLibraryCopy(tmp, settings);
     }
     void TearDown() override { stop(); }
     void start()

@@ -13,6 +13,15 @@
 namespace gz {
 namespace {
 
+// A test case's name in gtest's alphabet.
+std::string caseName(std::string n)
+{
+    for (char& ch : n)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return n;
+}
+
 using testing::ShowRig;
 
 constexpr PlayerSide L = PlayerSide::Left;
@@ -151,13 +160,7 @@ TEST_P(ControlPanelSituations, SnapshotShowsTheShow)
 }
 
 INSTANTIATE_TEST_SUITE_P(, ControlPanelSituations, ::testing::ValuesIn(kSituations),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return n;
-                         });
+                         [](const auto& info) { return caseName(info.param.name); });
 
 TEST(ControlPanelIds, ButtonsCarryTheMenuCommands)
 {
@@ -213,13 +216,7 @@ TEST_P(ControlPanelChanges, OnlyTheChangedFieldsAreReported)
 }
 
 INSTANTIATE_TEST_SUITE_P(, ControlPanelChanges, ::testing::ValuesIn(kChanges),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return n;
-                         });
+                         [](const auto& info) { return caseName(info.param.name); });
 
 TEST(ControlPanelModel, LooksUpTheNextGameOnlyWhenTheGameChanges)
 {
