@@ -126,4 +126,28 @@ int fullScreenMonitor(const std::vector<MonitorRect>& screens, const MonitorRect
     return best;
 }
 
+int audienceMonitor(const std::vector<MonitorRect>& screens, const MonitorRect& window, int control,
+                    int remembered)
+{
+    const int own = fullScreenMonitor(screens, window);
+    const int count = static_cast<int>(screens.size());
+    if (count < 2 || control < 0 || control >= count || own != control)
+        return own;
+    if (remembered >= 0 && remembered < count && remembered != control)
+        return remembered;
+    int best = -1;
+    int64_t bestArea = -1;
+    for (int i = 0; i < count; ++i) {
+        if (i == control)
+            continue;
+        const MonitorRect& s = screens[static_cast<size_t>(i)];
+        const int64_t area = int64_t(s.right - s.left) * (s.bottom - s.top);
+        if (area > bestArea) {
+            bestArea = area;
+            best = i;
+        }
+    }
+    return best;
+}
+
 }  // namespace gz

@@ -83,4 +83,13 @@ PlacementToSave savePlacement(const MonitorTable& monitors, const MonitorRect& o
 // (the first of equals); else 0, the primary screen. -1 only for no screens.
 int fullScreenMonitor(const std::vector<MonitorRect>& screens, const MonitorRect& window);
 
+// The screen full screen goes to while the game master's window is shown on
+// screen `control` (-1: not shown), so the audience never sees that window:
+// with fewer than two screens or no such window, fullScreenMonitor's choice.
+// Otherwise never `control`: the board's own screen when it is another one;
+// else `remembered` (the screen chosen last time, -1: none) when it is there
+// and another one; else the largest other screen (the first of equals).
+int audienceMonitor(const std::vector<MonitorRect>& screens, const MonitorRect& window, int control,
+                    int remembered);
+
 }  // namespace gz

@@ -1,22 +1,28 @@
 #include "shell/game_zinko_view.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "shell/board_canvas_widget.h"
 #include "shell/buzzer_dialog.h"
+#include "shell/control_window.h"
 #include "shell/import_pictures_dialog.h"
 #include "shell/import_progress.h"
 #include "shell/keyboard_buzzer_keys.h"
 #include "shell/main_frame.h"
 #include "shell/message_box_widget.h"
 #include "shell/new_picture_dialog.h"
+#include "shell/settings_values.h"
 #include "devices/input_device_source.h"
+#include "show/command_ids.h"
 #include "show/input_poller.h"
 #include "show/remote_poller.h"
 #include "show/show_engine.h"
@@ -31,6 +37,7 @@ namespace {
 QString utf8(const std::string& s) { return QString::fromStdString(s); }
 
 ScreenRect screenRectOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+MonitorRect monitorRectOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 }  // namespace
 
@@ -70,6 +77,7 @@ CGameZinkoView::~CGameZinkoView()
 {
     qApp->removeEventFilter(this);
     showTimer_.stop();
+    controlWindow_.reset();
     if (poller_)
         poller_->stop();
     if (inputPoller_)
@@ -108,6 +116,96 @@ void CGameZinkoView::windowCreated()
     showTimer_.start();
     if (sound_)
         sound_->soundStart();
+    if (readControlWindowSettings(settings_).open)
+        openControlWindow();
+}
+
+void CGameZinkoView::openControlWindow()
+{
+    if (!controlWindow_) {
+        nextGames_ = std::make_unique<LibraryNextGameLookup>([this] { return board_->picturePath(); });
+        controlWindow_ = std::make_unique<ControlWindow>(
+            board_->engine(), clock(), nextGames_.get(), [this](int id) { frame_.dispatchCommand(id); }, this);
+        controlWindow_->setBlackCoverSource([this] { return board_->options().colorMode != 0; });
+        // The frame's keys work in it as on the board.
+        controlWindow_->addActions(frame_.actions());
+        connect(controlWindow_.get(), &ControlWindow::closed, this, [this] {
+            saveControlWindow();
+            frame_.updateCommandStates();
+        });
+        placeControlWindow(readControlWindowSettings(settings_));
+    }
+    controlWindow_->show();
+    controlWindow_->raise();
+    controlWindow_->activateWindow();
+    saveControlWindow();
+}
+
+void CGameZinkoView::placeControlWindow(const ControlWindowSettings& stored)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QRect storedRect(stored.x, stored.y, stored.width, stored.height);
+    if (stored.width > 0 && stored.height > 0) {
+        for (QScreen* s : screens)
+            if (placementVisible(monitorRectOf(s->geometry()), stored.x, stored.y, stored.width, stored.height)) {
+                controlWindow_->setGeometry(storedRect);
+                return;
+            }
+    }
+    // No placement yet, or its screen is gone: the middle of the board's
+    // screen, or of another one while the board fills its screen.
+    QScreen* target = frame_.screen();
+    if (frame_.isFullScreen())
+        for (QScreen* s : screens)
+            if (s != target) {
+                target = s;
+                break;
+            }
+    if (!target)
+        return;
+    const QRect area = target->availableGeometry();
+    // Large enough to read from a metre away: three quarters of the screen.
+    const QSize size = stored.width > 0 && stored.height > 0
+                           ? QSize(stored.width, stored.height)
+                           : QSize(std::max(1024, area.width() * 3 / 4), std::max(720, area.height() * 3 / 4));
+    QRect r(QPoint(0, 0), size.boundedTo(area.size()));
+    r.moveCenter(area.center());
+    controlWindow_->setGeometry(r);
+}
+
+void CGameZinkoView::toggleControlWindow()
+{
+    if (!controlWindow_ || !controlWindow_->isVisible()) {
+        openControlWindow();
+        return;
+    }
+    // With one screen the full-screen board covers it: the key brings it
+    // up; it hides when it is the window in front.
+    if (!controlWindow_->isActiveWindow() && frame_.isFullScreen() &&
+        controlWindow_->screen() == frame_.screen()) {
+        controlWindow_->raise();
+        controlWindow_->activateWindow();
+        return;
+    }
+    controlWindow_->close();   // its closed() saves
+}
+
+QWidget* CGameZinkoView::companionWindow() { return controlWindow_.get(); }
+
+void CGameZinkoView::saveControlWindow()
+{
+    ControlWindowSettings c = readControlWindowSettings(settings_);
+    if (controlWindow_) {
+        c.open = controlWindow_->isVisible() ? 1 : 0;
+        const QRect g = controlWindow_->geometry();
+        c.x = g.x();
+        c.y = g.y();
+        c.width = g.width();
+        c.height = g.height();
+    } else {
+        c.open = 0;
+    }
+    writeControlWindowSettings(settings_, c);
 }
 
 void CGameZinkoView::viewClosing()
@@ -116,17 +214,30 @@ void CGameZinkoView::viewClosing()
         return;
     closed_ = true;
     showTimer_.stop();
+    if (controlWindow_) {
+        saveControlWindow();   // open or not, as the show ends
+        controlWindow_->hide();
+    }
     board_->closing();
     frame_.hide();
     if (sound_)
         sound_->soundEnd();
 }
 
-bool CGameZinkoView::commandEnabled(int id) { return board_->isEnabled(id); }
-bool CGameZinkoView::commandChecked(int id) { return board_->isChecked(id); }
+bool CGameZinkoView::commandEnabled(int id) { return id == cmd::kControlWindow || board_->isEnabled(id); }
+bool CGameZinkoView::commandChecked(int id)
+{
+    if (id == cmd::kControlWindow)
+        return controlWindow_ && controlWindow_->isVisible();
+    return board_->isChecked(id);
+}
 
 void CGameZinkoView::runCommand(int id)
 {
+    if (id == cmd::kControlWindow) {
+        toggleControlWindow();
+        return;
+    }
     if (!board_->isEnabled(id))
         return;
     board_->execute(id);

@@ -30,6 +30,8 @@ namespace gz {
 
 class BoardCanvasWidget;
 class BuzzerDialog;
+class ControlWindow;
+class LibraryNextGameLookup;
 class CMainFrame;
 class ImportPicturesDialog;
 class NewPictureDialog;
@@ -60,6 +62,8 @@ public:
 
     BoardView& board() { return *board_; }
     BoardCanvasWidget* canvasWidget() const { return canvasWidget_; }
+    // "Moderatorfenster" while it exists (open or hidden), else null.
+    ControlWindow* controlWindow() const { return controlWindow_.get(); }
 
     // --- Buzzers, for the input-device poller ---
     // The stored buttons (read at the start, changed by "Buzzer zuordnen";
@@ -84,6 +88,7 @@ public:
     void setPicturePath(const std::string& path) override;
     std::string editingTitle() override;
     std::string statusHint() override;
+    QWidget* companionWindow() override;
     void viewClosing() override;
 
 signals:
@@ -97,6 +102,12 @@ protected:
 
 private:
     void windowCreated();
+    // "Moderatorfenster": opens or closes the game master's window; its
+    // placement and whether it is open go to the settings.
+    void toggleControlWindow();
+    void openControlWindow();
+    void saveControlWindow();
+    void placeControlWindow(const ControlWindowSettings& stored);
     ShowClock& clock() { return devices_.clock ? *devices_.clock : clock_; }
     // A key of the main window bound as a keyboard buzzer: acts (unless the
     // gate holds it back or it repeats) and is taken. False for other keys.
@@ -149,6 +160,8 @@ private:
     std::unique_ptr<RemotePoller> poller_;
     std::unique_ptr<InputDeviceSource> inputSource_;
     std::unique_ptr<InputDevicePoller> inputPoller_;   // stopped before the source goes
+    std::unique_ptr<LibraryNextGameLookup> nextGames_;
+    std::unique_ptr<ControlWindow> controlWindow_;      // goes before the board it shows
     BoardCanvasWidget* canvasWidget_ = nullptr;
     QTimer showTimer_;
     std::unique_ptr<NewPictureDialog> newPicture_;

@@ -45,7 +45,7 @@ const std::vector<MenuLayout>& menuLayout()
           0, cmd::kUndo, cmd::kRedo, 0, cmd::kGenerateCover, cmd::kImportPictures, 0, cmd::kAssignBuzzers}},
         {"&Ansicht",
          {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, 0, cmd::kStarsSmall,
-          cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows}},
+          cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows, 0, cmd::kControlWindow}},
         {"&?", {cmd::kAbout, cmd::kKeyMap}},
     };
     return layout;
@@ -63,6 +63,7 @@ QKeySequence shortcutOf(int id)
     case cmd::kStopLeft: return Qt::Key_F7;
     case cmd::kStopRight: return Qt::Key_F8;
     case cmd::kFullScreen: return Qt::Key_F10;
+    case cmd::kControlWindow: return Qt::Key_F11;
     case cmd::kSave: return QKeySequence(Qt::CTRL | Qt::Key_S);
     case cmd::kToolMovePoints: return QKeySequence(Qt::CTRL | Qt::Key_M);
     case cmd::kToolDrawPolygon: return QKeySequence(Qt::CTRL | Qt::Key_E);
@@ -196,7 +197,7 @@ void CMainFrame::buildActions()
     addAction(f9);
     for (int id : {cmd::kFlatToolbar, cmd::kPinWindow, cmd::kToolbar, cmd::kStatusBar, cmd::kBlackCover,
                    cmd::kPolygonInfo, cmd::kStarsSmall, cmd::kStarsMedium, cmd::kStarsLarge, cmd::kStarsTwoRows,
-                   cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete})
+                   cmd::kControlWindow, cmd::kToolMovePoints, cmd::kToolDrawPolygon, cmd::kToolDelete})
         if (QAction* a = action(id))
             a->setCheckable(true);
 }
@@ -399,9 +400,15 @@ void CMainFrame::toggleFullScreen()
         fullScreen_ = maximized ? kFullScreenFromMaximized : kFullScreenFromNormal;
         // A maximised window goes to full screen as it is: shown normal on
         // the way, with its maximised size, it would leave the window
-        // system that size as its normal one.
+        // system that size as its normal one. Only when it must leave its
+        // screen (for the game master's window) is it shown normal first,
+        // and its normal place is put back before it is maximised again.
+        const QWindow* handle = windowHandle();
+        maximizedMoved_ = maximized && target && windowPositionKnown() && handle && handle->screen() != target;
         if (!maximized)
             normalGeometry_ = geometry();
+        else if (maximizedMoved_)
+            normalGeometry_ = normalGeometry();
         statusBarWasVisible_ = statusBar()->isVisible();
         statusBar()->hide();
         toolBarWasVisible_ = toolBar_ && toolBar_->isVisible();
@@ -414,7 +421,9 @@ void CMainFrame::toggleFullScreen()
         if (target) {
             if (QWindow* w = windowHandle())
                 w->setScreen(target);
-            if (windowPositionKnown() && !maximized)
+            if (maximizedMoved_)
+                showNormal();
+            if (windowPositionKnown() && (!maximized || maximizedMoved_))
                 setGeometry(target->geometry());
         }
         showFullScreen();
@@ -427,6 +436,11 @@ void CMainFrame::toggleFullScreen()
         const bool wasMaximized = fullScreen_ == kFullScreenFromMaximized;
         fullScreen_ = kFullScreenOff;
         if (wasMaximized) {
+            if (maximizedMoved_) {
+                showNormal();
+                setGeometry(normalGeometry_);
+                maximizedMoved_ = false;
+            }
             showMaximized();
         } else {
             showNormal();
@@ -463,13 +477,33 @@ void CMainFrame::reportZoomRect()
         view_->zoomRectChanged(QRect(v->mapToGlobal(QPoint(0, 0)), v->size()));
 }
 
-QScreen* CMainFrame::fullScreenTarget() const
+QScreen* CMainFrame::fullScreenTarget()
 {
-    if (!windowPositionKnown())
-        return screen();
     const QList<QScreen*> screens = QGuiApplication::screens();
-    const int i = fullScreenMonitor(screenRects(screens), monitorRectOf(frameGeometry()));
-    return i >= 0 ? screens[i] : nullptr;
+    const std::vector<MonitorRect> rects = screenRects(screens);
+    // Where the position is not known (Wayland), a window counts as its
+    // whole screen.
+    auto placeOf = [](const QWidget* w) {
+        return monitorRectOf(windowPositionKnown() || !w->screen() ? w->frameGeometry() : w->screen()->geometry());
+    };
+    QWidget* companion = view_ ? view_->companionWindow() : nullptr;
+    if (!companion || !companion->isVisible() || screens.size() < 2) {
+        const int i = fullScreenMonitor(rects, placeOf(this));
+        return i >= 0 ? screens[i] : nullptr;
+    }
+    const int control = fullScreenMonitor(rects, placeOf(companion));
+    const QString rememberedName = QString::fromStdString(readAudienceScreen(settings_));
+    int remembered = -1;
+    for (qsizetype i = 0; i < screens.size(); ++i)
+        if (!rememberedName.isEmpty() && screens[i]->name() == rememberedName)
+            remembered = static_cast<int>(i);
+    const int i = audienceMonitor(rects, placeOf(this), control, remembered);
+    if (i < 0)
+        return nullptr;
+    // Remembered so that the next show, with both windows on the game
+    // master's screen again, goes to the same projector.
+    writeAudienceScreen(settings_, screens[i]->name().toStdString());
+    return screens[i];
 }
 
 void CMainFrame::toggleFlatMode()

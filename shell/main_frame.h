@@ -102,7 +102,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     void toggleFullScreen();
-    QScreen* fullScreenTarget() const;
+    QScreen* fullScreenTarget();
     void reportZoomRect();   // the view's screen rectangle, for cursor parking
     void toggleFlatMode();
     void toggleOnTop();
@@ -139,6 +139,7 @@ private:
     bool onTop_ = false;
     int fullScreen_ = kFullScreenOff;
     QRect normalGeometry_;   // the normal window before full screen
+    bool maximizedMoved_ = false;   // a maximised window went full screen on another screen
     bool toolBarWasVisible_ = true;
     bool statusBarWasVisible_ = true;
     bool placementSaved_ = false;

@@ -100,6 +100,32 @@ void writeFrameOptions(SettingsBackend& backend, const FrameOptions& o)
     key.writeInt("ShowGamerBar", o.showGamerBar);
 }
 
+ControlWindowSettings readControlWindowSettings(SettingsBackend& backend)
+{
+    ControlWindowSettings c;
+    SettingsKeyStack key(backend);
+    if (openSettingsSection(key)) {
+        key.readInt("ControlWindowOpen", c.open);
+        key.readInt("ControlWindowPosX", c.x);
+        key.readInt("ControlWindowPosY", c.y);
+        key.readInt("ControlWindowSizeX", c.width);
+        key.readInt("ControlWindowSizeY", c.height);
+    }
+    return c;
+}
+
+void writeControlWindowSettings(SettingsBackend& backend, const ControlWindowSettings& c)
+{
+    SettingsKeyStack key(backend);
+    if (!openSettingsSection(key))
+        return;
+    key.writeInt("ControlWindowOpen", c.open);
+    key.writeInt("ControlWindowPosX", c.x);
+    key.writeInt("ControlWindowPosY", c.y);
+    key.writeInt("ControlWindowSizeX", c.width);
+    key.writeInt("ControlWindowSizeY", c.height);
+}
+
 StoredPlacement readFramePlacement(SettingsBackend& backend)
 {
     StoredPlacement p;
@@ -132,6 +158,22 @@ void writeFramePlacement(SettingsBackend& backend, const PlacementToSave& p)
     }
     if (p.writeMonitor)
         key.writeInt("LastMonitor", p.monitor);
+}
+
+std::string readAudienceScreen(SettingsBackend& backend)
+{
+    std::string name;
+    SettingsKeyStack key(backend);
+    if (!openSettingsSection(key) || !key.readString("AudienceScreen", name, kMaxScreenNameBytes))
+        return {};
+    return name;
+}
+
+void writeAudienceScreen(SettingsBackend& backend, const std::string& name)
+{
+    SettingsKeyStack key(backend);
+    if (openSettingsSection(key))
+        key.writeString("AudienceScreen", name);
 }
 
 int32_t readPreviewPages(SettingsBackend& backend)

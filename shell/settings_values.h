@@ -91,6 +91,26 @@ StoredPlacement readFramePlacement(SettingsBackend& backend);
 // writeMonitor.
 void writeFramePlacement(SettingsBackend& backend, const PlacementToSave& placement);
 
+// The game master's window: ControlWindowOpen, ControlWindowPosX/Y and
+// ControlWindowSizeX/Y. No size (0 or unreadable) leaves the placement to
+// the window system.
+struct ControlWindowSettings {
+    int32_t open = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    friend bool operator==(const ControlWindowSettings&, const ControlWindowSettings&) = default;
+};
+ControlWindowSettings readControlWindowSettings(SettingsBackend& backend);
+void writeControlWindowSettings(SettingsBackend& backend, const ControlWindowSettings& values);
+
+// AudienceScreen: the name of the screen the board last went full screen on
+// beside the game master's window; empty when it never did.
+constexpr std::size_t kMaxScreenNameBytes = 255;
+std::string readAudienceScreen(SettingsBackend& backend);
+void writeAudienceScreen(SettingsBackend& backend, const std::string& name);
+
 // PreviewPages: default 0; written only when not 0.
 int32_t readPreviewPages(SettingsBackend& backend);
 void writePreviewPages(SettingsBackend& backend, int32_t pages);

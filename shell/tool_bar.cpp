@@ -59,10 +59,12 @@ QImage toolbarImage(const QImage& strip, int index)
     return img;
 }
 
-QImage loadToolbarStrip()
+QImage loadToolbarStrip() { return loadBitmapImage("128"); }
+
+QImage loadBitmapImage(const char* name)
 {
     RasterImage bmp;
-    if (!bmp.loadBitmapResource("128"))
+    if (!bmp.loadBitmapResource(name))
         return {};
     QImage out(bmp.width(), bmp.height(), QImage::Format_RGB32);
     for (int y = 0; y < bmp.height(); ++y) {
@@ -116,6 +118,15 @@ CToolBarNew::CToolBarNew(const QImage& strip, const std::map<int, QAction*>& act
         if (!img.isNull() && a->icon().isNull())
             a->setIcon(QIcon(QPixmap::fromImage(img)));
         addAction(a);
+    }
+    // Beside the strip's buttons: the game master's window.
+    auto it = actions.find(cmd::kControlWindow);
+    if (it != actions.end()) {
+        addSeparator();
+        QImage img = loadBitmapImage("CONTROL");
+        if (!img.isNull() && it->second->icon().isNull())
+            it->second->setIcon(QIcon(QPixmap::fromImage(toolbarImage(img, 0))));
+        addAction(it->second);
     }
     setFlat(true);
 }

@@ -1,7 +1,8 @@
 // CToolBarNew: the frame's toolbar with 15 buttons of 16x15 images and the
 // mode selector (a drop-down in place of button 9, at least 85 pixels and
 // as wide as its longest entry needs; its list opens 200 pixels high and
-// scrolls). Picking selector entry i issues command 16000 + i.
+// scrolls). Picking selector entry i issues command 16000 + i. The game
+// master's window has its own button after them.
 #pragma once
 
 #include <QImage>
@@ -34,6 +35,9 @@ int toolbarImageIndex(int commandId);
 QImage toolbarImage(const QImage& strip, int index);
 // The strip from the embedded bitmap; null when it is missing.
 QImage loadToolbarStrip();
+// Any embedded bitmap as an image (the strip is bitmap "128"; the game
+// master's window button, at the toolbar's end, is "CONTROL").
+QImage loadBitmapImage(const char* name);
 
 class CToolBarNew : public QToolBar {
     Q_OBJECT

@@ -69,6 +69,8 @@ constexpr CommandInfo kTable[] = {
     {kStarsMedium, Menu::View, "Mittlere Sterne", "Größe der Sterne auswählen\nMittlere Sterne", false},
     {kStarsLarge, Menu::View, "Große Sterne", "Größe der Sterne auswählen\nGroße Sterne", false},
     {kStarsTwoRows, Menu::View, "Zwei Reihen", "Größe der Sterne auswählen\nZwei Reihen", false},
+    {kControlWindow, Menu::View, "Moderatorfenster\tF11",
+     "Öffnet oder schließt das Fenster des Spielleiters mit Antwort und nächstem Spiel.\nModeratorfenster", false},
 
     // The about box has a tooltip but no status prompt of its own.
     {kAbout, Menu::Help, "Inf&o über GameZinko...", "\nInfo", true},

@@ -54,6 +54,7 @@ constexpr int32_t kStarsSmall = 32815;          // "Kleine Sterne"   (star size 
 constexpr int32_t kStarsMedium = 32816;         // "Mittlere Sterne" (star size 1)
 constexpr int32_t kStarsLarge = 32817;          // "Große Sterne"    (star size 0)
 constexpr int32_t kStarsTwoRows = 33051;        // "Zwei Reihen"     (star size 3)
+constexpr int32_t kControlWindow = 33065;       // "Moderatorfenster" F11
 // "&?"
 constexpr int32_t kAbout = 57664;               // "Inf&o über GameZinko..."
 constexpr int32_t kKeyMap = 33042;              // "&Tastenbelegung"

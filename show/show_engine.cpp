@@ -90,6 +90,9 @@ void ShowEngine::startNextPicture()
 {
     if (state_.gameRunning || state_.anyTimeOver())
         return;
+    // The last picture's buzz is over, even when no game follows.
+    firstBuzzSide_.store(-1);
+    buzzTick_.store(kNoTick);
     for (int attempt = 0; attempt < kPictureStartAttempts; ++attempt) {
         if (!saveBeforeLeaving())
             return;
@@ -98,6 +101,7 @@ void ShowEngine::startNextPicture()
             continue;
         state_.setBanner(content_.question);
         state_.lastStepTick = now();
+        pictureStartTick_.store(state_.lastStepTick);
         state_.gameRunning = 1;
         state_.drawnRevealCount = kRevealForceRedraw;
         state_.revealCount = kRevealHidden;
@@ -147,6 +151,12 @@ void ShowEngine::stopPlayer(PlayerSide side)
         std::lock_guard<std::mutex> lock(stopLock_);
         if (state_.buzzed[1 - me].load())
             return;  // only the first player to buzz counts
+        // Tick before side, so whoever sees the side also sees the tick;
+        // repeated or late stops keep the first one's record.
+        if (firstBuzzSide_.load() < 0) {
+            buzzTick_.store(now());
+            firstBuzzSide_.store(me);
+        }
         state_.buzzed[me].store(1);
         state_.playerState[me].store(static_cast<uint8_t>(PlayerState::Buzzed));
     }

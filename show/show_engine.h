@@ -12,6 +12,7 @@
 // enable rule first, so a disabled command never runs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -86,6 +87,15 @@ public:
     int32_t viewHeight() const { return height_; }
     FullScreenState zoomState() const { return zoom_; }
     ScreenRect parkingRect() const { return parkRect_; }
+    // Clock ticks of the last picture start and of the first stop that won
+    // since then (kNoTick while nobody has), and that stop's side (-1 none),
+    // for the game master's view of how fast a player was. They outlive the
+    // uncovering, which clears the strips, until the next start. Written on
+    // the poller thread: read the side first, then the tick.
+    static constexpr uint32_t kNoTick = 0xffffffffu;
+    uint32_t pictureStartTick() const { return pictureStartTick_.load(); }
+    uint32_t buzzTick() const { return buzzTick_.load(); }
+    int32_t firstBuzzSide() const { return firstBuzzSide_.load(); }
 
 private:
     void tickBody();
@@ -113,6 +123,9 @@ private:
     int32_t height_ = 0;
     FullScreenState zoom_ = FullScreenState::Off;
     ScreenRect parkRect_;
+    std::atomic<uint32_t> pictureStartTick_{0};
+    std::atomic<uint32_t> buzzTick_{kNoTick};
+    std::atomic<int32_t> firstBuzzSide_{-1};
 };
 
 }  // namespace gz

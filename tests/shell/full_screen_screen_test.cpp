@@ -13,6 +13,7 @@
 #include "shell/frame_view.h"
 #include "shell/main_frame.h"
 #include "shell/settings_memory.h"
+#include "shell/settings_values.h"
 #include "show/command_ids.h"
 #include "null_frame_view.h"
 
@@ -43,6 +44,36 @@ TEST(FullScreenMonitor, CentreFirstThenLargestOverlapThenPrimary)
     for (const Case& c : cases)
         EXPECT_EQ(fullScreenMonitor(screens, c.window), c.expected) << c.name;
     EXPECT_EQ(fullScreenMonitor({}, {0, 0, 10, 10}), -1);
+}
+
+TEST(AudienceMonitor, NeverTheGameMastersScreenWhileThereIsAnother)
+{
+    // Left 1920x1080, right 1280x1024, a third 1920x1080 below.
+    const std::vector<MonitorRect> screens = {
+        {0, 0, 1920, 1080}, {1920, 0, 3200, 1024}, {0, 1200, 1920, 2280}};
+    const MonitorRect onLeft{100, 100, 900, 700};
+    const MonitorRect onRight{2000, 100, 2800, 700};
+    struct Case {
+        const char* name;
+        MonitorRect window;
+        int control;
+        int remembered;
+        int expected;
+    };
+    const Case cases[] = {
+        {"no game master's window: the board's own", onLeft, -1, 1, 0},
+        {"game master elsewhere: the board's own", onRight, 0, 2, 1},
+        {"same screen, nothing remembered: the largest other", onLeft, 0, -1, 2},
+        {"same screen, remembered one", onLeft, 0, 1, 1},
+        {"remembered is the game master's: the largest other", onRight, 1, 1, 0},
+        {"remembered screen gone", onLeft, 0, 7, 2},
+        {"game master's screen unknown", onLeft, 5, 1, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(audienceMonitor(screens, c.window, c.control, c.remembered), c.expected) << c.name;
+    // One screen: the board shares it.
+    EXPECT_EQ(audienceMonitor({{0, 0, 1920, 1080}}, onLeft, 0, -1), 0);
+    EXPECT_EQ(audienceMonitor({}, onLeft, 0, -1), -1);
 }
 
 using NullView = testing::NullFrameView;
@@ -129,6 +160,82 @@ TEST_F(TwoScreenFrameTest, F10FillsTheScreenTheWindowIsOnAndComesBack)
         EXPECT_EQ(frame->geometry(), before) << "back to the same normal window";
     }
     EXPECT_EQ(view.states, (std::vector<int>{1, 0, 1, 0, 1, 0, 1, 0}));
+}
+
+// With the game master's window shown, F10 takes the board to another
+// screen than that window's, remembers the one chosen, and comes back.
+TEST_F(TwoScreenFrameTest, F10KeepsOffTheGameMastersScreen)
+{
+    QWidget companion;
+    view.companion = &companion;
+    auto placeCompanion = [&](const QRect& r) {
+        companion.setGeometry(r);
+        companion.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&companion));
+        companion.setGeometry(r);
+    };
+    struct Case {
+        const char* name;
+        QRect board;
+        QRect control;        // empty: the window is hidden
+        const char* remembered;   // before F10
+        const char* screen;       // where the board goes, and is remembered after
+    };
+    const Case cases[] = {
+        {"both on A, nothing remembered: the largest other", QRect(200, 150, 800, 600), QRect(300, 200, 900, 600), "", "C"},
+        {"both on A, B remembered", QRect(200, 150, 800, 600), QRect(300, 200, 900, 600), "B", "B"},
+        {"board on B, game master on A", QRect(2100, 150, 800, 600), QRect(300, 200, 900, 600), "C", "B"},
+        {"both on B, B remembered: not the game master's", QRect(2100, 150, 800, 600), QRect(2000, 100, 900, 600), "B", "A"},
+        {"window hidden: the board's own, nothing remembered", QRect(200, 150, 800, 600), QRect(), "B", "A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeAudienceScreen(settings, c.remembered);
+        if (c.control.isEmpty())
+            companion.hide();
+        else
+            placeCompanion(c.control);
+        showAt(c.board);
+        const QRect before = frame->geometry();
+        frame->dispatchCommand(cmd::kFullScreen);
+        QTest::qWait(20);
+        QScreen* target = screenNamed(c.screen);
+        ASSERT_NE(target, nullptr);
+        EXPECT_EQ(frame->windowHandle()->screen(), target);
+        EXPECT_EQ(frame->geometry(), target->geometry());
+        EXPECT_EQ(readAudienceScreen(settings), c.control.isEmpty() ? std::string(c.remembered) : c.screen);
+        frame->dispatchCommand(cmd::kFullScreen);
+        QTest::qWait(20);
+        EXPECT_EQ(frame->geometry(), before) << "back to the same normal window";
+    }
+    view.companion = nullptr;
+}
+
+TEST_F(TwoScreenFrameTest, AMaximisedBoardLeavesTheGameMastersScreenAndComesBackMaximised)
+{
+    QWidget companion;
+    view.companion = &companion;
+    companion.setGeometry(300, 200, 900, 600);
+    companion.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&companion));
+    companion.setGeometry(300, 200, 900, 600);
+    showAt(QRect(200, 150, 800, 600));
+    frame->showMaximized();
+    QTest::qWait(20);
+    ASSERT_TRUE(frame->isMaximized());
+    frame->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+    EXPECT_EQ(frame->fullScreenState(), kFullScreenFromMaximized);
+    EXPECT_EQ(frame->windowHandle()->screen(), screenNamed("C"));
+    EXPECT_EQ(frame->geometry(), screenNamed("C")->geometry());
+    frame->dispatchCommand(cmd::kFullScreen);
+    QTest::qWait(20);
+    EXPECT_TRUE(frame->isMaximized());
+    EXPECT_EQ(frame->windowHandle()->screen(), screenNamed("A"));
+    frame->showNormal();
+    QTest::qWait(20);
+    EXPECT_EQ(frame->geometry(), QRect(200, 150, 800, 600)) << "its normal place kept";
+    view.companion = nullptr;
 }
 
 }  // namespace

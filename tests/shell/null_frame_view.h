@@ -25,10 +25,12 @@ public:
     }
     void setPicturePath(const std::string&) override {}
     void viewClosing() override {}
+    QWidget* companionWindow() override { return companion; }
 
     QWidget w;
     std::vector<int> states;
     std::vector<QRect> rects;
+    QWidget* companion = nullptr;   // a game master's window, when a test sets one
 };
 
 }  // namespace gz::testing

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include <linux/input.h>
 
 #include "shell/buzzer_dialog.h"
@@ -21,6 +19,7 @@
 #include "shell/settings_memory.h"
 #include "shell/tool_bar.h"
 #include "show/command_ids.h"
+#include "tests/shell/app_on_demo_library.h"
 #include "devices/input_event_decoder.h"
 #include "tests/show/fake_input_devices.h"
 #include "tests/uikit/modal_driver.h"
@@ -28,15 +27,10 @@
 namespace gz {
 namespace {
 
-namespace fs = std::filesystem;
 using gz::testing::FakeInputDevices;
 using gz::testing::whenModal;
 
-class FakeClock : public ShowClock {
-public:
-    uint32_t nowMs() override { return now; }
-    uint32_t now = 100000;
-};
+using FakeClock = gz::testing::StillShowClock;
 
 constexpr int kLeftStarUpAction = 5;   // "Erster Spieler +"
 
@@ -45,9 +39,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        const std::string library = tmp.path().toStdString() + "/Games";
-        fs::copy(GZ_DEMO_LIBRARY, library, fs::copy_options::recursive);
-        settings.writeString("Software\\Mervo\\GameZinko", "PicPath", library);
+        gz::testing::useDemoLibraryCopy(tmp, settings);
     }
     void TearDown() override
     {

@@ -34,6 +34,8 @@ struct FakeStore final : GameStore {
     std::vector<bool> saveAsks;        // one entry per save call
     int savesWritten = 0;              // calls that found the game modified
     bool failWrites = false;           // a write fails: the game stays modified
+    // Fills in more of a loaded game (a picture, polygons), when set.
+    std::function<void(int32_t, GameContent&)> onLoad;
 
     bool load(int32_t n, GameContent& c) override
     {
@@ -47,6 +49,8 @@ struct FakeStore final : GameStore {
         c.setQuestion("Frage " + std::to_string(n));
         c.setAnswer("Antwort " + std::to_string(n));
         c.polygonCount = it->second;
+        if (onLoad)
+            onLoad(n, c);
         return true;
     }
     void save(bool ask, GameContent& c) override

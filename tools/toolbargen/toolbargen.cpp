@@ -1,6 +1,7 @@
 // Build-time tool: draws the toolbar's image strip (15 images of 16x15,
-// 0xC0C0C0 = transparent) and the browse-button bitmap as 24-bit BMP files.
-//   gz_toolbargen <toolbar.bmp> <browse.bmp>
+// 0xC0C0C0 = transparent), the browse-button bitmap and the image of the
+// game master's window button (16x15, beside the strip) as 24-bit BMP files.
+//   gz_toolbargen <toolbar.bmp> <browse.bmp> <control.bmp>
 // The images are pixel art held here as text, one character per pixel.
 #include <cstdint>
 #include <cstdio>
@@ -108,6 +109,14 @@ const char* const kBrowse[14] = {
     "................", "................",
 };
 
+// The game master's window: a small screen with a person in front of it.
+const char* const kControl[H] = {
+    "kkkkkkkkkkkkkk..", "kcccccccccccck..", "kcwwwwwwccccck..", "kcccccccccccck..",
+    "kcwwwwwwwwwcck..", "kcccccccccccck..", "kcwwwwcccccyyk..", "kccccccccccyyyy.",
+    "kkkkkkkkkkkyyyy.", "......kk..yyyyyy", "....kkkkkkyyyyyy", "..........oooooo",
+    "..........oooooo", "..........oooooo", "................",
+};
+
 void put16(std::vector<uint8_t>& v, uint32_t x) { v.push_back(x & 0xFF); v.push_back((x >> 8) & 0xFF); }
 void put32(std::vector<uint8_t>& v, uint32_t x) { put16(v, x & 0xFFFF); put16(v, x >> 16); }
 
@@ -152,8 +161,8 @@ bool writeBmp(const char* path, int w, int h, const std::vector<uint32_t>& pixel
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: gz_toolbargen toolbar.bmp browse.bmp\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: gz_toolbargen toolbar.bmp browse.bmp control.bmp\n");
         return 2;
     }
     const int stripW = W * kImageCount;
@@ -169,7 +178,14 @@ int main(int argc, char** argv)
     for (int y = 0; y < 14; ++y)
         for (int x = 0; x < 16; ++x)
             browse[y * 16 + x] = colourOf(kBrowse[y][x]);
-    if (!writeBmp(argv[1], stripW, H, strip) || !writeBmp(argv[2], 16, 14, browse)) {
+    std::vector<uint32_t> control(W * H);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const char* row = kControl[y];
+            control[y * W + x] = colourOf(static_cast<int>(std::strlen(row)) > x ? row[x] : '.');
+        }
+    if (!writeBmp(argv[1], stripW, H, strip) || !writeBmp(argv[2], 16, 14, browse) ||
+        !writeBmp(argv[3], W, H, control)) {
         std::fprintf(stderr, "gz_toolbargen: cannot write the bitmaps\n");
         return 1;
     }
