@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -99,18 +100,13 @@ void BM_InputPressToFrozenState(benchmark::State& state)
             state.SkipWithError("write failed");
             break;
         }
-        if (!frozen.waitPast(before) || !show.hasBuzzed(gz::PlayerSide::Left)) {
+        const std::optional<double> s = frozen.secondsAfter(before, t0);
+        if (!s || !show.hasBuzzed(gz::PlayerSide::Left)) {
             state.SkipWithError("the buzzer did not freeze the show");
             break;
         }
-        std::chrono::steady_clock::time_point t1;
-        {
-            std::lock_guard<std::mutex> g(frozen.lock);
-            t1 = frozen.at;
-        }
-        const double s = std::chrono::duration<double>(t1 - t0).count();
-        state.SetIterationTime(s);
-        latencies.push_back(s * 1e6);
+        state.SetIterationTime(*s);
+        latencies.push_back(*s * 1e6);
         (void)!::write(device.writer, release.data(), release.size());
     }
     poller.stop();

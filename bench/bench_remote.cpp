@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <condition_variable>
 #include <mutex>
 #include <cstdlib>
@@ -78,18 +79,13 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
             state.SkipWithError("write failed");
             break;
         }
-        if (!frozen.waitPast(before) || !show.hasBuzzed(side)) {
+        const std::optional<double> s = frozen.secondsAfter(before, t0);
+        if (!s || !show.hasBuzzed(side)) {
             state.SkipWithError("the buzzer did not freeze the show");
             break;
         }
-        std::chrono::steady_clock::time_point t1;
-        {
-            std::lock_guard<std::mutex> g(frozen.lock);
-            t1 = frozen.at;
-        }
-        const double s = std::chrono::duration<double>(t1 - t0).count();
-        state.SetIterationTime(s);
-        latencies.push_back(s * 1e6);
+        state.SetIterationTime(*s);
+        latencies.push_back(*s * 1e6);
     }
     poller.stop();
     ::close(master);

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "show/show_host.h"
@@ -41,6 +42,14 @@ struct FrozenMark final : BuzzerTarget {
     {
         std::unique_lock<std::mutex> g(lock);
         return signal.wait_for(g, std::chrono::seconds(1), [&] { return count != seen; });
+    }
+    // Waits as waitPast; then the seconds from `start` to the freeze.
+    std::optional<double> secondsAfter(int seen, std::chrono::steady_clock::time_point start)
+    {
+        if (!waitPast(seen))
+            return std::nullopt;
+        std::lock_guard<std::mutex> g(lock);
+        return std::chrono::duration<double>(at - start).count();
     }
     BuzzerTarget& target;
     std::mutex lock;

@@ -489,13 +489,9 @@ void CGameZinkoView::refreshInputDevices()
     if (!inputPoller_)
         return;
     std::vector<std::string> keys;
-    std::string quizKey;
-    for (const InputDeviceSummary& d : inputPoller_->devices()) {
+    for (const InputDeviceSummary& d : inputPoller_->devices())
         keys.push_back(d.key);
-        // The set that gets the default: the one under its plain name.
-        if (d.quizSet && (quizKey.empty() || d.key == d.name))
-            quizKey = d.key;
-    }
+    std::string quizKey = inputPoller_->defaultDeviceKey();
     if (keys != inputDevices_ || quizKey != quizDeviceKey_)
         setInputDevices(std::move(keys), std::move(quizKey));
 }

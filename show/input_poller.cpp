@@ -108,6 +108,12 @@ std::vector<InputDeviceSummary> InputDevicePoller::devices() const
     return summaries_;
 }
 
+std::string InputDevicePoller::defaultDeviceKey() const
+{
+    std::lock_guard<std::mutex> g(summaryLock_);
+    return summaryDefaultKey_;
+}
+
 // --- The thread ---
 
 bool InputDevicePoller::start()
@@ -222,6 +228,7 @@ void InputDevicePoller::devicesChanged()
         summaries.push_back({d->key, d->info.name, d->info.path, d->quizSet, static_cast<int>(d->info.leds.size())});
     std::lock_guard<std::mutex> g(summaryLock_);
     summaries_ = std::move(summaries);
+    summaryDefaultKey_ = quizKey_;
 }
 
 void InputDevicePoller::refreshMapping()

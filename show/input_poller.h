@@ -123,6 +123,9 @@ public:
 
     // The devices open now, in node order. Any thread.
     std::vector<InputDeviceSummary> devices() const;
+    // The buzzer set that gets the default buttons (its device key), empty
+    // without one. Any thread.
+    std::string defaultDeviceKey() const;
 
     // Whether a side has buzzed, for the LEDs. Set it before start().
     void setBuzzState(std::function<bool(PlayerSide)> isBuzzed) { isBuzzed_ = std::move(isBuzzed); }
@@ -173,6 +176,7 @@ private:
     std::optional<InputAccessStatus> lastStatus_;   // guarded by sinkLock_
     mutable std::mutex summaryLock_;
     std::vector<InputDeviceSummary> summaries_;  // guarded by summaryLock_
+    std::string summaryDefaultKey_;              // guarded by summaryLock_
 
     // Thread-private state.
     std::vector<std::unique_ptr<Device>> devices_;

@@ -305,6 +305,7 @@ TEST_F(InputPollerTest, ABuzzerSetWorksWithoutAnyStoredMapping)
     const std::vector<InputDeviceSummary> devices = poller.devices();
     EXPECT_FALSE(devices[0].quizSet);
     EXPECT_TRUE(devices[1].quizSet);
+    EXPECT_EQ(poller.defaultDeviceKey(), "USB Quiz Buzzers");
 
     struct Case {
         const char* what;
