@@ -34,6 +34,32 @@ FsStatus fromErrno(int e)
 
 FsStatus lastError() { return fromErrno(errno); }
 
+// read() again after a signal; -1 (errno set) on an error.
+ssize_t readRetrying(int fd, void* buffer, std::size_t size)
+{
+    ssize_t n;
+    do
+        n = ::read(fd, buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+// Writes all `size` bytes, again after a signal. A write that takes
+// nothing counts as a full disk.
+FsStatus writeAll(int fd, const char* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? lastError() : FsStatus::NoSpace;
+        done += static_cast<std::size_t>(n);
+    }
+    return FsStatus::Ok;
+}
+
 int openRetrying(const char* path, int flags, mode_t mode = 0)
 {
     int fd;
@@ -117,9 +143,7 @@ FsStatus PosixFileSystem::readFile(const std::string& path, std::size_t maxBytes
     while (got < maxBytes) {
         if (got == data.size())
             data.resize(std::min(maxBytes, data.size() + 4096));
-        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
+        ssize_t n = readRetrying(fd, data.data() + got, data.size() - got);
         if (n < 0) {
             status = lastError();
             break;
@@ -141,18 +165,7 @@ FsStatus PosixFileSystem::writeFile(const std::string& path, std::string_view by
     int fd = openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0)
         return lastError();
-    std::size_t done = 0;
-    FsStatus status = FsStatus::Ok;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            status = n < 0 ? lastError() : FsStatus::NoSpace;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    FsStatus status = writeAll(fd, bytes.data(), bytes.size());
     // close() can be the first to report a full disk on network file systems.
     if (::close(fd) != 0 && status == FsStatus::Ok && errno != EINTR)
         status = lastError();
@@ -180,26 +193,14 @@ FsStatus PosixFileSystem::copyFile(const std::string& from, const std::string& t
     char buffer[64 * 1024];
     FsStatus status = FsStatus::Ok;
     for (;;) {
-        ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
+        ssize_t n = readRetrying(in, buffer, sizeof buffer);
         if (n < 0) {
             status = lastError();
             break;
         }
         if (n == 0)
             break;
-        std::size_t done = 0;
-        while (done < static_cast<std::size_t>(n)) {
-            ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n) - done);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                status = w < 0 ? lastError() : FsStatus::NoSpace;
-                break;
-            }
-            done += static_cast<std::size_t>(w);
-        }
+        status = writeAll(out, buffer, static_cast<std::size_t>(n));
         if (status != FsStatus::Ok)
             break;
     }

@@ -28,6 +28,7 @@
 #include "shell/settings_memory.h"
 #include "shell/tool_bar.h"
 #include "show/command_ids.h"
+#include "tests/shell/app_on_demo_library.h"
 #include "tests/uikit/modal_driver.h"
 #include "uikit/recent_name_list.h"
 
@@ -41,9 +42,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        library = tmp.path().toStdString() + "/Games";
-        fs::copy(GZ_DEMO_LIBRARY, library, fs::copy_options::recursive);
-        settings.writeString("Software\\Mervo\\GameZinko", "PicPath", library);
+        library = gz::testing::useDemoLibraryCopy(tmp, settings);
         start();
     }
     void TearDown() override { stop(); }

@@ -32,6 +32,7 @@
 #include "shell/main_frame.h"
 #include "shell/settings_memory.h"
 #include "show/command_ids.h"
+#include "tests/shell/app_on_demo_library.h"
 #include "tests/show/fake_input_devices.h"
 
 namespace gz {
@@ -75,9 +76,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        library = tmp.path().toStdString() + "/Games";
-        fs::copy(GZ_DEMO_LIBRARY, library, fs::copy_options::recursive);
-        settings.writeString("Software\\Mervo\\GameZinko", "PicPath", library);
+        library = gz::testing::useDemoLibraryCopy(tmp, settings);
     }
     void TearDown() override
     {
@@ -85,17 +84,7 @@ protected:
             app->frame()->close();
         app.reset();
     }
-    void start(ViewDevices devices = {false, false})
-    {
-        app = std::make_unique<GameZinkoApp>(settings, [devices](CMainFrame& f, SettingsBackend& s) {
-            return std::make_unique<CGameZinkoView>(f, s, devices);
-        });
-        ASSERT_TRUE(app->start({}, /*listenForMessages=*/false));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(app->frame()));
-        app->frame()->activateWindow();
-        (void)QTest::qWaitForWindowActive(app->frame());
-        QTest::qWait(50);
-    }
+    void start(ViewDevices devices = {false, false}) { gz::testing::startAppActive(app, settings, devices); }
     CGameZinkoView& view() { return *static_cast<CGameZinkoView*>(app->view()); }
     BoardView& board() { return view().board(); }
     QString message() { return app->frame()->messageText(); }

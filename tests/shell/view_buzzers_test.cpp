@@ -47,17 +47,7 @@ protected:
             app->frame()->close();
         app.reset();
     }
-    void start()
-    {
-        app = std::make_unique<GameZinkoApp>(settings, [this](CMainFrame& f, SettingsBackend& s) {
-            return std::make_unique<CGameZinkoView>(f, s, ViewDevices{false, false, &clock, inputSource});
-        });
-        ASSERT_TRUE(app->start({}, /*listenForMessages=*/false));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(app->frame()));
-        app->frame()->activateWindow();
-        (void)QTest::qWaitForWindowActive(app->frame());
-        QTest::qWait(50);
-    }
+    void start() { gz::testing::startAppActive(app, settings, ViewDevices{false, false, &clock, inputSource}); }
     CGameZinkoView& view() { return *static_cast<CGameZinkoView*>(app->view()); }
     ShowState& show() { return view().board().show(); }
     // Typed as the user types: to whichever widget of the window has the
