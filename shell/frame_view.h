@@ -32,6 +32,9 @@ public:
     // A hint for the status bar's message pane when nothing else is to be
     // said there (UTF-8); empty: the usual "Bereit".
     virtual std::string statusHint() { return {}; }
+    // The mode the toolbar's selector shows (its entry index, the mode
+    // command less 16000); -1 leaves the selector as it is.
+    virtual int selectedMode() { return -1; }
     // A window of the view's own beside the board (the game master's);
     // while it is shown, full screen goes to another screen than its one.
     virtual QWidget* companionWindow() { return nullptr; }

@@ -192,6 +192,8 @@ void CGameZinkoView::toggleControlWindow()
 
 QWidget* CGameZinkoView::companionWindow() { return controlWindow_.get(); }
 
+int CGameZinkoView::selectedMode() { return static_cast<int>(board_->engine().viewMode()); }
+
 void CGameZinkoView::saveControlWindow()
 {
     ControlWindowSettings c = readControlWindowSettings(settings_);

@@ -88,6 +88,7 @@ public:
     void setPicturePath(const std::string& path) override;
     std::string editingTitle() override;
     std::string statusHint() override;
+    int selectedMode() override;
     QWidget* companionWindow() override;
     void viewClosing() override;
 

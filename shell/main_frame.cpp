@@ -353,6 +353,13 @@ void CMainFrame::updateCommandStates()
 {
     refreshTitle();
     updateStatusHint();
+    // The selector follows modes set elsewhere too (the remote, a script,
+    // "Neu"); a change made here never issues a command.
+    if (QComboBox* selector = toolBar_ ? toolBar_->modeSelector() : nullptr) {
+        const int mode = view_ ? view_->selectedMode() : -1;
+        if (mode >= 0 && mode < selector->count() && mode != selector->currentIndex())
+            selector->setCurrentIndex(mode);
+    }
     for (auto& [id, a] : actions_) {
         a->setEnabled(commandEnabled(id));
         if (a->isCheckable())

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -307,6 +308,25 @@ TEST_F(ApplicationTest, ClickOnTheSelectorWhileDrawingEndsTheDrawing)
     EXPECT_TRUE(sel->view()->isVisible());   // the selector opened
     sel->hidePopup();
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, onSelector);
+    board().game().modified = false;   // no exit question
+}
+
+// Modes set without the selector (the remote, a script, the menu path)
+// show in it too, and showing them issues no command.
+TEST_F(ApplicationTest, ModeSelectorFollowsModesSetElsewhere)
+{
+    QComboBox* sel = app->frame()->toolBar()->modeSelector();
+    QSignalSpy picks(sel, &QComboBox::activated);
+    app->frame()->dispatchCommand(cmd::kModeFirst + 2);   // "Sortieren"
+    EXPECT_EQ(sel->currentIndex(), 2);
+    EXPECT_EQ(sel->currentText(), QStringLiteral("Sortieren"));
+    // As the remote's poller posts it: the frame's round picks it up.
+    board().execute(cmd::kModeFirst + 5);   // "Polygon 3"
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sel->currentIndex() == 5; }, 1000));
+    app->frame()->dispatchCommand(cmd::kModeFirst);
+    EXPECT_EQ(sel->currentIndex(), 0);
+    EXPECT_EQ(board().engine().viewMode(), ViewMode::Play);
+    EXPECT_EQ(picks.count(), 0);
     board().game().modified = false;   // no exit question
 }
 
