@@ -20,6 +20,7 @@
 #include "shell/main_frame.h"
 #include "shell/message_box_widget.h"
 #include "shell/new_picture_dialog.h"
+#include "shell/screen_rects.h"
 #include "shell/settings_values.h"
 #include "devices/input_device_source.h"
 #include "show/command_ids.h"
@@ -37,7 +38,6 @@ namespace {
 QString utf8(const std::string& s) { return QString::fromStdString(s); }
 
 ScreenRect screenRectOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-MonitorRect monitorRectOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 }  // namespace
 

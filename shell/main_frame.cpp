@@ -18,6 +18,7 @@
 #include "shell/frame_view.h"
 #include "shell/menu_icons.h"
 #include "shell/message_server.h"
+#include "shell/screen_rects.h"
 #include "shell/tool_bar.h"
 #include "show/command_ids.h"
 
@@ -95,16 +96,6 @@ bool lockLedOn(const char* suffix)
 }
 
 QString utf8(const char* s) { return QString::fromUtf8(s ? s : ""); }
-
-MonitorRect monitorRectOf(const QRect& g) { return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}; }
-
-std::vector<MonitorRect> screenRects(const QList<QScreen*>& screens)
-{
-    std::vector<MonitorRect> rects;
-    for (QScreen* s : screens)
-        rects.push_back(monitorRectOf(s->geometry()));
-    return rects;
-}
 
 // A Wayland client is never told where its window is; the compositor only
 // tells it which output the window is on, and Qt keeps that as its screen.
