@@ -58,13 +58,10 @@ public:
 
 void BM_InputPressToFrozenState(benchmark::State& state)
 {
-    gz::ShowState show;
-    gz::GameContent content;
-    gz::bench::FixedShowClock showClock;
-    gz::ShowHost host;
-    host.clock = &showClock;
-    gz::ShowEngine engine(show, content, host);
-    gz::bench::FrozenMark frozen(engine);
+    gz::bench::StillShow still;
+    gz::ShowState& show = still.show;
+    gz::ShowEngine& engine = still.engine;
+    gz::bench::FrozenMark& frozen = still.frozen;
     // Press times only feed the debounce: each iteration is a fresh press.
     gz::ManualClock pressClock(1000);
     gz::BuzzerActionGate gate;
@@ -88,11 +85,7 @@ void BM_InputPressToFrozenState(benchmark::State& state)
     for (auto _ : state) {
         engine.uncoverPicture();
         pressClock.advance(1000);
-        int before;
-        {
-            std::lock_guard<std::mutex> g(frozen.lock);
-            before = frozen.count;
-        }
+        const int before = frozen.seen();
         // The clock starts before the write: the poller may act before
         // write() has returned.
         const auto t0 = std::chrono::steady_clock::now();

@@ -35,16 +35,13 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
     ::close(slave);
     gz::comPortSetPathTemplate(name);
 
-    gz::ShowState show;
-    gz::GameContent content;
-    gz::bench::FixedShowClock showClock;
-    gz::ShowHost host;
-    host.clock = &showClock;
-    gz::ShowEngine engine(show, content, host);
+    gz::bench::StillShow still;
+    gz::ShowState& show = still.show;
+    gz::ShowEngine& engine = still.engine;
+    gz::bench::FrozenMark& frozen = still.frozen;
     // Press times only feed the debounce: each iteration is a fresh press.
     gz::ManualClock pressClock(1000);
     std::atomic<bool> ready{false};
-    gz::bench::FrozenMark frozen(engine);
     gz::RemotePoller poller(frozen, [&ready](int32_t) { ready.store(true); }, pressClock);
     poller.start();
     // Wait until the poller reads the port: a posted command says so.
@@ -69,11 +66,7 @@ void BM_BuzzerToFrozenState(benchmark::State& state) {
         const char* line = side == gz::PlayerSide::Left ? "0D0000ABCD\r" : "1D0000ABCD\r";
         // The clock starts before the write: on a pty the poller may act
         // before write() has returned.
-        int before;
-        {
-            std::lock_guard<std::mutex> g(frozen.lock);
-            before = frozen.count;
-        }
+        const int before = frozen.seen();
         const auto t0 = std::chrono::steady_clock::now();
         if (::write(master, line, gz::kRemoteLineLength) != static_cast<ssize_t>(gz::kRemoteLineLength)) {
             state.SkipWithError("write failed");

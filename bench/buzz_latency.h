@@ -1,6 +1,6 @@
 // Timing a buzz from the outside to the frozen show: a show clock that
 // stands still, a BuzzerTarget that notes when the engine froze the show,
-// and the latency figures (median, 99th percentile, worst case, in µs) of
+// a show made of both, and the latency figures (median, 99th percentile, worst case, in µs) of
 // a benchmark that times each iteration by hand.
 #pragma once
 
@@ -15,6 +15,8 @@
 #include <optional>
 #include <vector>
 
+#include "game/game_content.h"
+#include "show/show_engine.h"
 #include "show/show_host.h"
 
 namespace gz::bench {
@@ -37,6 +39,12 @@ struct FrozenMark final : BuzzerTarget {
         ++count;
         signal.notify_all();
     }
+    // The count now, for waitPast and secondsAfter.
+    int seen()
+    {
+        std::lock_guard<std::mutex> g(lock);
+        return count;
+    }
     // Waits up to 1 s for the count to pass `seen`; false on time-out.
     bool waitPast(int seen)
     {
@@ -56,6 +64,17 @@ struct FrozenMark final : BuzzerTarget {
     std::condition_variable signal;
     std::chrono::steady_clock::time_point at;
     int count = 0;
+};
+
+// A show on the still clock; pollers buzz into `frozen`, which passes the
+// buzz on to the engine.
+struct StillShow {
+    StillShow() : engine(show, content, ShowHost{&clock, nullptr, nullptr, nullptr, nullptr}), frozen(engine) {}
+    ShowState show;
+    GameContent content;
+    FixedShowClock clock;
+    ShowEngine engine;
+    FrozenMark frozen;
 };
 
 // Sorts `us` (one latency per iteration, in microseconds) and reports it.
